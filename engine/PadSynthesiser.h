@@ -1,0 +1,74 @@
+#pragma once
+
+#include <juce_audio_basics/juce_audio_basics.h>
+
+#include <array>
+
+namespace velmora
+{
+
+/** juce::Synthesiser with an allocation-free voice-stealing choice. JUCE 7.0.5 rebuilds its list
+    of stealable voices with Array::clear(), which frees the storage, so every steal allocated on
+    the audio thread. The policy here is JUCE's: the oldest voice on the same note, else the
+    oldest released one, else the oldest without a key down, else the oldest that is neither the
+    lowest nor the highest held note. */
+class PadSynthesiser : public juce::Synthesiser
+{
+public:
+    static constexpr int maxVoices = 32;
+
+protected:
+    juce::SynthesiserVoice* findVoiceToSteal (juce::SynthesiserSound* sound, int midiChannel, int midiNoteNumber) const override
+    {
+        juce::ignoreUnused (midiChannel);
+        std::array<juce::SynthesiserVoice*, maxVoices> usable {};
+        size_t count = 0;
+        juce::SynthesiserVoice* low = nullptr;   // lowest and highest held notes are protected
+        juce::SynthesiserVoice* top = nullptr;
+
+        for (int i = 0; i < getNumVoices() && count < usable.size(); ++i)
+        {
+            auto* voice = getVoice (i);
+            if (! voice->canPlaySound (sound))
+                continue;
+
+            usable[count++] = voice;
+
+            if (! voice->isPlayingButReleased())
+            {
+                const auto note = voice->getCurrentlyPlayingNote();
+                if (low == nullptr || note < low->getCurrentlyPlayingNote())
+                    low = voice;
+                if (top == nullptr || note > top->getCurrentlyPlayingNote())
+                    top = voice;
+            }
+        }
+
+        std::sort (usable.begin(), usable.begin() + (std::ptrdiff_t) count,
+                   [] (const juce::SynthesiserVoice* a, const juce::SynthesiserVoice* b) { return a->wasStartedBefore (*b); });
+
+        if (top == low)
+            top = nullptr;
+
+        const auto end = usable.begin() + (std::ptrdiff_t) count;
+        for (auto it = usable.begin(); it != end; ++it)
+            if ((*it)->getCurrentlyPlayingNote() == midiNoteNumber)
+                return *it;
+
+        for (auto it = usable.begin(); it != end; ++it)
+            if (*it != low && *it != top && (*it)->isPlayingButReleased())
+                return *it;
+
+        for (auto it = usable.begin(); it != end; ++it)
+            if (*it != low && *it != top && ! (*it)->isKeyDown())
+                return *it;
+
+        for (auto it = usable.begin(); it != end; ++it)
+            if (*it != low && *it != top)
+                return *it;
+
+        return top != nullptr ? top : low;
+    }
+};
+
+} // namespace velmora

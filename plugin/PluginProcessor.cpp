@@ -1,0 +1,185 @@
+#include "PluginProcessor.h"
+#include "RenderConfigs.h"
+
+using namespace velmora;
+
+namespace
+{
+    constexpr int numPolyVoices = 10;
+    constexpr int midiBufferReserveBytes = 16384;   // several hundred events before a block could allocate
+}
+
+juce::AudioProcessorValueTreeState::ParameterLayout VelmoraSynthAudioProcessor::createParameterLayout()
+{
+    return buildParameterLayout();
+}
+
+VelmoraSynthAudioProcessor::VelmoraSynthAudioProcessor()
+    : AudioProcessor (BusesProperties().withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
+      parameterState (*this, nullptr, "PARAMETERS", createParameterLayout())
+{
+    const auto& specs = parameterSpecs();
+    for (size_t i = 0; i < specs.size(); ++i)
+    {
+        rawValues[i] = parameterState.getRawParameterValue (specs[i].id);
+        parameters[i] = parameterState.getParameter (specs[i].id);
+        jassert (rawValues[i] != nullptr && parameters[i] != nullptr);
+    }
+
+    for (int i = 0; i < numPolyVoices; ++i)
+        polySynth.addVoice (new PadSynthVoice());
+    monoSynth.addVoice (new PadSynthVoice());
+
+    polySynth.addSound (new PadSynthSound());
+    monoSynth.addSound (new PadSynthSound());
+    polySynth.setNoteStealingEnabled (true);
+    monoSynth.setNoteStealingEnabled (true);
+
+    for (int i = 0; i < numPolyVoices; ++i)
+        voices[(size_t) i] = static_cast<PadSynthVoice*> (polySynth.getVoice (i));
+    voices[(size_t) numPolyVoices] = static_cast<PadSynthVoice*> (monoSynth.getVoice (0));
+
+    workingMidi.ensureSize (midiBufferReserveBytes);
+}
+
+VelmoraSynthAudioProcessor::~VelmoraSynthAudioProcessor() = default;
+
+//==============================================================================
+void VelmoraSynthAudioProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
+{
+    polySynth.setCurrentPlaybackSampleRate (sampleRate);
+    monoSynth.setCurrentPlaybackSampleRate (sampleRate);
+
+    for (auto* v : voices)
+        v->prepare (sampleRate, samplesPerBlock);
+
+    workingMidi.ensureSize (midiBufferReserveBytes);
+}
+
+void VelmoraSynthAudioProcessor::releaseResources()
+{
+}
+
+bool VelmoraSynthAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
+{
+    const auto out = layouts.getMainOutputChannelSet();
+    return out == juce::AudioChannelSet::mono() || out == juce::AudioChannelSet::stereo();
+}
+
+juce::AudioProcessorEditor* VelmoraSynthAudioProcessor::createEditor()
+{
+    return new juce::GenericAudioProcessorEditor (*this);
+}
+
+//==============================================================================
+float VelmoraSynthAudioProcessor::effectiveValue (int index, const MotionState&) const noexcept
+{
+    auto* p = parameters[(size_t) index];
+    const float v = juce::jlimit (0.0f, 1.0f, p->getValue());
+    return p->convertFrom0to1 (v);
+}
+
+float VelmoraSynthAudioProcessor::getEffectiveParameterValue (const char* parameterId, const MotionState& motion) const
+{
+    const int index = findParameterIndex (parameterId);
+    return index < 0 ? 0.0f : effectiveValue (index, motion);
+}
+
+void VelmoraSynthAudioProcessor::readBlockParameters (const MotionState& motion) noexcept
+{
+    for (int i = 0; i < param::count; ++i)
+    {
+        const auto raw = rawValues[(size_t) i]->load (std::memory_order_relaxed);
+        blockParameters.raw[(size_t) i] = raw;
+        blockParameters.effective[(size_t) i] = isModulatedRead (i) ? effectiveValue (i, motion) : raw;
+    }
+}
+
+void VelmoraSynthAudioProcessor::handleModeChange() noexcept
+{
+    const bool mono = blockParameters.rawOn (param::monoMode);
+    const bool mirror = blockParameters.rawOn (param::mirrorEnabled);
+    if (mono == lastMonoMode && mirror == lastMirrorEnabled)
+        return;
+
+    polySynth.allNotesOff (0, false);
+    monoSynth.allNotesOff (0, false);
+
+    // A mono voice answers a stop without tail-off by holding its note for legato; a switch of
+    // engine must really end it, or it would sound again when mono mode comes back.
+    for (auto* v : voices)
+        if (v->isVoiceActive())
+            v->silence();
+
+    lastMonoMode = mono;
+    lastMirrorEnabled = mirror;
+}
+
+void VelmoraSynthAudioProcessor::updateVoices (const VoiceRenderConfig& config) noexcept
+{
+    for (auto* v : voices)
+        v->setRenderConfig (config);
+}
+
+void VelmoraSynthAudioProcessor::buildWorkingMidi (const juce::MidiBuffer& hostMidi, int numSamples) noexcept
+{
+    workingMidi.clear();
+    for (const auto m : hostMidi)
+        if (m.samplePosition >= 0 && m.samplePosition < numSamples)
+            workingMidi.addEvent (m.data, m.numBytes, m.samplePosition);
+}
+
+void VelmoraSynthAudioProcessor::applyOutputGain (juce::AudioBuffer<float>& buffer) const noexcept
+{
+    const float dB = blockParameters.eff (param::masterVolume);
+    const float gain = dB > -100.0f ? std::pow (10.0f, dB / 20.0f) : 0.0f;
+
+    if (buffer.getNumChannels() > 0 && ! buffer.hasBeenCleared())
+        buffer.applyGain (gain);
+}
+
+void VelmoraSynthAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages)
+{
+    juce::ScopedNoDenormals noDenormals;
+    const int numSamples = buffer.getNumSamples();
+
+    if (! buffer.hasBeenCleared())
+        buffer.clear();
+
+    const MotionState motion = controllerMotion;
+    displayMotion.store (motion);
+
+    readBlockParameters (motion);
+    const auto voiceConfig = makeVoiceRenderConfig (blockParameters, motion);
+
+    handleModeChange();
+    updateVoices (voiceConfig);
+
+    buildWorkingMidi (midiMessages, numSamples);
+
+    const bool mono = blockParameters.rawOn (param::monoMode);
+    const bool mirror = blockParameters.rawOn (param::mirrorEnabled);
+    auto& synth = (mono && ! mirror) ? monoSynth : polySynth;
+    synth.renderNextBlock (buffer, workingMidi, 0, numSamples);
+
+    applyOutputGain (buffer);
+}
+
+//==============================================================================
+void VelmoraSynthAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
+{
+    if (auto xml = parameterState.copyState().createXml())
+        copyXmlToBinary (*xml, destData);
+}
+
+void VelmoraSynthAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
+{
+    if (auto xml = getXmlFromBinary (data, sizeInBytes))
+        parameterState.replaceState (juce::ValueTree::fromXml (*xml));
+}
+
+//==============================================================================
+juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
+{
+    return new VelmoraSynthAudioProcessor();
+}

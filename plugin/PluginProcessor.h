@@ -1,0 +1,90 @@
+#pragma once
+
+#include "BlockParameters.h"
+#include "Parameters.h"
+#include "../engine/PadSynthesiser.h"
+#include "../engine/PadSynthVoice.h"
+#include "../engine/VoiceRenderConfig.h"
+#include "../motion/MotionState.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <array>
+
+/** The host-facing instrument. Owns every engine object; processBlock is the block driver that
+    runs the stages of one block in a fixed order. */
+class VelmoraSynthAudioProcessor : public juce::AudioProcessor
+{
+public:
+    VelmoraSynthAudioProcessor();
+    ~VelmoraSynthAudioProcessor() override;
+
+    static juce::AudioProcessorValueTreeState::ParameterLayout createParameterLayout();
+
+    //==============================================================================
+    const juce::String getName() const override { return "Halcyra"; }
+    void prepareToPlay (double sampleRate, int samplesPerBlock) override;
+    void releaseResources() override;
+    void processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&) override;
+    using juce::AudioProcessor::processBlock;
+
+    double getTailLengthSeconds() const override { return 12.0; }
+    bool acceptsMidi() const override { return true; }
+    bool producesMidi() const override { return false; }
+    bool isMidiEffect() const override { return false; }
+
+    juce::AudioProcessorEditor* createEditor() override;
+    bool hasEditor() const override { return true; }
+
+    int getNumPrograms() override { return 1; }
+    int getCurrentProgram() override { return currentProgram; }
+    void setCurrentProgram (int) override {}
+    const juce::String getProgramName (int) override { return {}; }
+    void changeProgramName (int, const juce::String&) override {}
+
+    void getStateInformation (juce::MemoryBlock& destData) override;
+    void setStateInformation (const void* data, int sizeInBytes) override;
+
+    bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
+
+    //==============================================================================
+    /** The parameter's value after modulation, in its own units; 0 for an unknown ID. */
+    float getEffectiveParameterValue (const char* parameterId, const velmora::MotionState& motion) const;
+
+    juce::AudioProcessorValueTreeState& getParameterState() noexcept { return parameterState; }
+    juce::Synthesiser& getPolySynth() noexcept { return polySynth; }
+    juce::Synthesiser& getMonoSynth() noexcept { return monoSynth; }
+
+    /** The motion record of the last block, for the editor; fields may come from two blocks. */
+    velmora::MotionState getDisplayMotion() const noexcept { return displayMotion.load(); }
+
+private:
+    float effectiveValue (int index, const velmora::MotionState& motion) const noexcept;
+
+    // The stages of one block, in the order processBlock runs them.
+    void readBlockParameters (const velmora::MotionState& motion) noexcept;
+    void handleModeChange() noexcept;
+    void updateVoices (const velmora::VoiceRenderConfig& config) noexcept;
+    void buildWorkingMidi (const juce::MidiBuffer& hostMidi, int numSamples) noexcept;
+    void applyOutputGain (juce::AudioBuffer<float>& buffer) const noexcept;
+
+    //==============================================================================
+    juce::AudioProcessorValueTreeState parameterState;
+    velmora::PadSynthesiser polySynth, monoSynth;
+
+    velmora::MotionState controllerMotion;
+    velmora::AtomicMotionState displayMotion;
+
+    bool lastMonoMode = false, lastMirrorEnabled = false;
+    int currentProgram = 0;
+
+    // Cached at construction so the audio thread never looks parameters up by name.
+    std::array<std::atomic<float>*, velmora::param::count> rawValues {};
+    std::array<juce::RangedAudioParameter*, velmora::param::count> parameters {};
+
+    std::array<velmora::PadSynthVoice*, 11> voices {};
+    velmora::BlockParameters blockParameters;
+    juce::MidiBuffer workingMidi;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VelmoraSynthAudioProcessor)
+};
