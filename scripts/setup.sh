@@ -12,7 +12,7 @@ BUILD_PKGS=(
   libgtest-dev libbenchmark-dev
 )
 HOST_PKGS=(
-  xvfb xauth lilv-utils lv2-dev sordi ardour
+  xvfb xauth lilv-utils lv2-dev sordi ardour jalv jackd2 jack-capture python3-jack-client
   python3-mido python3-numpy python3-soundfile
 )
 
@@ -37,6 +37,8 @@ fi
 
 echo "setup: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+# jackd2 would otherwise ask whether to enable real-time scheduling.
+echo "jackd2 jackd/tweak_rt_limits boolean false" | $SUDO debconf-set-selections 2>/dev/null || true
 if ! $SUDO apt-get update -qq; then
   echo "setup: 'apt-get update' failed: is the package mirror reachable?" >&2; exit 1
 fi

@@ -4,6 +4,8 @@
 #include "DemoPhrase.h"
 #include "OfflineRenderer.h"
 
+#include "plugin/PluginProcessor.h"
+
 #include <juce_events/juce_events.h>
 
 #include <iostream>
@@ -18,6 +20,7 @@ const char* usage =
     "  --block N              block size in samples (default 512)\n"
     "  --tail SECONDS         time rendered after the last MIDI event (default 4)\n"
     "  --set ID=VALUE         set a parameter in its own units (repeatable); choices also by name\n"
+    "  --list-parameters      print every parameter (index, ID, name, range, default) and exit\n"
     "  -h, --help             this text\n";
 
 int fail (const juce::String& message, int code = 2)
@@ -57,6 +60,20 @@ int main (int argc, char** argv)
         if (arg == "-h" || arg == "--help")
         {
             std::cout << usage;
+            return 0;
+        }
+        if (arg == "--list-parameters")
+        {
+            halcyra::OfflineRenderer renderer (rate, 512);
+            const auto& params = renderer.processor().getParameters();
+            for (int p = 0; p < params.size(); ++p)
+                if (auto* r = dynamic_cast<juce::RangedAudioParameter*> (params[p]))
+                {
+                    const auto& range = r->getNormalisableRange();
+                    std::cout << p << "\t" << r->getParameterID() << "\t" << r->getName (100) << "\t"
+                              << range.start << "\t" << range.end << "\t"
+                              << r->convertFrom0to1 (r->getDefaultValue()) << "\n";
+                }
             return 0;
         }
         if (arg == "-o" || arg == "--out")
@@ -117,7 +134,13 @@ int main (int argc, char** argv)
         if (! renderer.setParameter (id, v, error))
             return fail (error);
 
+    // Refuse an unwritable destination before spending time on the render.
     const auto outFile = juce::File::getCurrentWorkingDirectory().getChildFile (outPath);
+    if (! outFile.getParentDirectory().isDirectory())
+        return fail ("cannot write " + outFile.getFullPathName() + ": folder does not exist");
+    if (outFile.isDirectory() || ! outFile.getParentDirectory().hasWriteAccess())
+        return fail ("cannot write " + outFile.getFullPathName() + ": permission denied or not a file");
+
     const auto audio = renderer.render (std::move (events), tail);
     const auto stats = halcyra::measure (audio, rate);
 
