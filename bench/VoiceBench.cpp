@@ -38,7 +38,7 @@ void runHeldChord (benchmark::State& state, bool worstCase)
 
     const double audioSeconds = (double) state.iterations() * blockSize / sampleRate;
     state.counters["realtime_x"] = benchmark::Counter (audioSeconds, benchmark::Counter::kIsRate);
-    state.counters["core_pct"] = benchmark::Counter (100.0 / audioSeconds, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["core_pct"] = benchmark::Counter (audioSeconds / 100.0, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 }
 
