@@ -16,8 +16,11 @@ juce::AudioProcessorValueTreeState::ParameterLayout VelmoraSynthAudioProcessor::
 
 VelmoraSynthAudioProcessor::VelmoraSynthAudioProcessor()
     : AudioProcessor (BusesProperties().withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
-      parameterState (*this, nullptr, "PARAMETERS", createParameterLayout())
+      parameterState (*this, nullptr, "PARAMETERS", createParameterLayout()),
+      routing ([] (const juce::String& id) { return findParameterIndex (id); })
 {
+    motionSources.motionReceiver.openSocket();   // a second instance fails here and retries per block
+
     const auto& specs = parameterSpecs();
     for (size_t i = 0; i < specs.size(); ++i)
     {
@@ -40,6 +43,7 @@ VelmoraSynthAudioProcessor::VelmoraSynthAudioProcessor()
     voices[(size_t) numPolyVoices] = static_cast<PadSynthVoice*> (monoSynth.getVoice (0));
 
     workingMidi.ensureSize (midiBufferReserveBytes);
+    applyDefaultRouting();
 }
 
 VelmoraSynthAudioProcessor::~VelmoraSynthAudioProcessor() = default;
@@ -72,27 +76,49 @@ juce::AudioProcessorEditor* VelmoraSynthAudioProcessor::createEditor()
 }
 
 //==============================================================================
-float VelmoraSynthAudioProcessor::effectiveValue (int index, const MotionState&) const noexcept
+float VelmoraSynthAudioProcessor::effectiveValue (int index, const MotionState& motion,
+                                                  const ModulationRouting::Snapshot& routes) const noexcept
 {
     auto* p = parameters[(size_t) index];
-    const float v = juce::jlimit (0.0f, 1.0f, p->getValue());
-    return p->convertFrom0to1 (v);
+    float v = p->getValue();
+
+    for (int i = 0; i < ModulationRouting::numMotionRoutes; ++i)
+        if (routes.motionTarget[(size_t) i] == index)
+            v += (motion.source (i) - 0.5f) * routes.motionDepth[(size_t) i];
+
+    for (int k = 0; k < ModulationRouting::numLfos; ++k)
+        if (routes.lfoTarget[(size_t) k] == index)
+        {
+            const float depth = juce::jlimit (0.0f, 1.0f, rawValues[(size_t) param::lfoDepthIndex (k)]->load (std::memory_order_relaxed));
+            v += (lfoBank.value (k) - 0.5f) * depth;
+        }
+
+    return p->convertFrom0to1 (juce::jlimit (0.0f, 1.0f, v));
 }
 
 float VelmoraSynthAudioProcessor::getEffectiveParameterValue (const char* parameterId, const MotionState& motion) const
 {
     const int index = findParameterIndex (parameterId);
-    return index < 0 ? 0.0f : effectiveValue (index, motion);
+    return index < 0 ? 0.0f : effectiveValue (index, motion, routing.snapshot());
 }
 
 void VelmoraSynthAudioProcessor::readBlockParameters (const MotionState& motion) noexcept
 {
+    const auto routes = routing.snapshot();
     for (int i = 0; i < param::count; ++i)
     {
         const auto raw = rawValues[(size_t) i]->load (std::memory_order_relaxed);
         blockParameters.raw[(size_t) i] = raw;
-        blockParameters.effective[(size_t) i] = isModulatedRead (i) ? effectiveValue (i, motion) : raw;
+        blockParameters.effective[(size_t) i] = isModulatedRead (i) ? effectiveValue (i, motion, routes) : raw;
     }
+}
+
+void VelmoraSynthAudioProcessor::advanceLfos (int numSamples) noexcept
+{
+    float rates[LfoBank::numLfos];
+    for (int k = 0; k < LfoBank::numLfos; ++k)
+        rates[k] = rawValues[(size_t) param::lfoRateIndex (k)]->load (std::memory_order_relaxed);
+    lfoBank.advance (rates, numSamples, getSampleRate());
 }
 
 void VelmoraSynthAudioProcessor::handleModeChange() noexcept
@@ -146,7 +172,11 @@ void VelmoraSynthAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer,
     if (! buffer.hasBeenCleared())
         buffer.clear();
 
-    const MotionState motion = controllerMotion;
+    motionSources.readControllers (midiMessages);
+    motionSources.pollNetwork();
+    advanceLfos (numSamples);
+
+    const MotionState motion = motionSources.choose();
     displayMotion.store (motion);
 
     readBlockParameters (motion);

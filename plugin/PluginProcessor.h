@@ -5,6 +5,9 @@
 #include "../engine/PadSynthesiser.h"
 #include "../engine/PadSynthVoice.h"
 #include "../engine/VoiceRenderConfig.h"
+#include "../motion/LfoBank.h"
+#include "../motion/ModulationRouting.h"
+#include "../motion/MotionSources.h"
 #include "../motion/MotionState.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -51,6 +54,29 @@ public:
     /** The parameter's value after modulation, in its own units; 0 for an unknown ID. */
     float getEffectiveParameterValue (const char* parameterId, const velmora::MotionState& motion) const;
 
+    // Modulation routing (message thread). Out-of-range indices are ignored.
+    void setMotionRouteTarget (int index, const juce::String& parameterId);
+    void setMotionRouteDepth (int index, float depth);
+    void setLfoTarget (int index, const juce::String& parameterId);
+    juce::String getMotionRouteTarget (int index) const;
+    float getMotionRouteDepth (int index) const;
+    juce::String getLfoTarget (int index) const;
+
+    static juce::String motionTargetPropertyNameForIndex (int index);
+    static juce::String motionDepthPropertyNameForIndex (int index);
+    static juce::String lfoTargetPropertyNameForIndex (int index);
+
+    struct MotionTargetChoice
+    {
+        const char* parameterId;
+        const char* label;
+    };
+    /** The 47 targets the editor offers, "None" first. */
+    static const std::vector<MotionTargetChoice>& getMotionTargetChoicesInternal();
+
+    velmora::MotionSources& getMotionSources() noexcept { return motionSources; }
+    const velmora::LfoBank& getLfoBank() const noexcept { return lfoBank; }
+
     juce::AudioProcessorValueTreeState& getParameterState() noexcept { return parameterState; }
     juce::Synthesiser& getPolySynth() noexcept { return polySynth; }
     juce::Synthesiser& getMonoSynth() noexcept { return monoSynth; }
@@ -59,9 +85,12 @@ public:
     velmora::MotionState getDisplayMotion() const noexcept { return displayMotion.load(); }
 
 private:
-    float effectiveValue (int index, const velmora::MotionState& motion) const noexcept;
+    float effectiveValue (int index, const velmora::MotionState& motion,
+                          const velmora::ModulationRouting::Snapshot& routes) const noexcept;
+    void applyDefaultRouting();
 
     // The stages of one block, in the order processBlock runs them.
+    void advanceLfos (int numSamples) noexcept;
     void readBlockParameters (const velmora::MotionState& motion) noexcept;
     void handleModeChange() noexcept;
     void updateVoices (const velmora::VoiceRenderConfig& config) noexcept;
@@ -72,8 +101,10 @@ private:
     juce::AudioProcessorValueTreeState parameterState;
     velmora::PadSynthesiser polySynth, monoSynth;
 
-    velmora::MotionState controllerMotion;
+    velmora::MotionSources motionSources;
     velmora::AtomicMotionState displayMotion;
+    velmora::ModulationRouting routing;
+    velmora::LfoBank lfoBank;
 
     bool lastMonoMode = false, lastMirrorEnabled = false;
     int currentProgram = 0;
