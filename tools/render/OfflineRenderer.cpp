@@ -4,6 +4,8 @@
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
+#include <array>
+
 namespace halcyra
 {
 
@@ -61,7 +63,76 @@ bool readMidiFile (const juce::File& file, double sampleRate, std::vector<TimedM
     return true;
 }
 
+bool readMotionLog (const juce::File& file, double sampleRate, juce::int64 untilSample,
+                    std::vector<TimedMidi>& events, juce::String& error)
+{
+    if (! file.existsAsFile())
+    {
+        error = "motion log not found: " + file.getFullPathName();
+        return false;
+    }
+
+    juce::StringArray lines;
+    file.readLines (lines);
+    std::vector<std::pair<juce::int64, std::array<int, 10>>> rows;
+
+    for (int n = 0; n < lines.size(); ++n)
+    {
+        const auto line = lines[n].trim();
+        if (line.isEmpty() || line.startsWithChar ('#') || ! juce::CharacterFunctions::isDigit (line[0]))
+            continue;
+
+        juce::StringArray t;
+        t.addTokens (line, ",", "");
+        if (t.size() != 11)
+        {
+            error = file.getFileName() + " line " + juce::String (n + 1) + ": needs a time and ten values";
+            return false;
+        }
+
+        std::array<int, 10> cc {};
+        for (int i = 0; i < 10; ++i)
+        {
+            const double v = t[i + 1].trim().getDoubleValue();
+            if (! std::isfinite (v) || v < 0.0 || v > 1.0)
+            {
+                error = file.getFileName() + " line " + juce::String (n + 1) + ": value " + juce::String (i + 1) + " is not within 0 … 1";
+                return false;
+            }
+            cc[(size_t) i] = i % 5 == 4 ? (v > 0.5 ? 127 : 0) : juce::roundToInt (v * 127.0);
+        }
+        rows.emplace_back ((juce::int64) std::llround (t[0].getDoubleValue() * 0.001 * sampleRate), cc);
+    }
+
+    if (rows.empty())
+    {
+        error = "motion log has no rows: " + file.getFullPathName();
+        return false;
+    }
+
+    const auto holdStep = (juce::int64) (0.5 * sampleRate);
+    for (size_t r = 0; r < rows.size(); ++r)
+    {
+        const auto end = r + 1 < rows.size() ? rows[r + 1].first : juce::jmax (untilSample, rows[r].first + 1);
+        for (auto at = rows[r].first; at < end; at += holdStep)
+            for (int i = 0; i < 10; ++i)
+                events.push_back ({ at, juce::MidiMessage::controllerEvent (1, 20 + i, rows[r].second[(size_t) i]) });
+    }
+
+    std::stable_sort (events.begin(), events.end(), [] (const TimedMidi& a, const TimedMidi& b) { return a.sample < b.sample; });
+    return true;
+}
+
 //==============================================================================
+namespace
+{
+    // The processor's motion clock follows the render position, so controller holds are
+    // measured in rendered time, not in the time the render takes.
+    std::atomic<juce::uint32> renderMillis { 0 };
+    juce::uint32 renderClock() { return renderMillis.load(); }
+    constexpr juce::uint32 clockOrigin = 1000000;   // far from the "never received" value 0
+}
+
 OfflineRenderer::OfflineRenderer (double rate, int block, int channels)
     : sampleRate (rate), blockSize (block), numChannels (channels),
       proc (std::make_unique<VelmoraSynthAudioProcessor>())
@@ -71,6 +142,8 @@ OfflineRenderer::OfflineRenderer (double rate, int block, int channels)
     proc->setRateAndBufferSizeDetails (sampleRate, blockSize);
     proc->setNonRealtime (true);
     proc->prepareToPlay (sampleRate, blockSize);
+    proc->getMotionSources().setClock (&renderClock);
+    renderMillis = clockOrigin;
 }
 
 OfflineRenderer::~OfflineRenderer()
@@ -155,6 +228,7 @@ juce::AudioBuffer<float> OfflineRenderer::renderSamples (std::vector<TimedMidi> 
             ++next;
         }
 
+        renderMillis = clockOrigin + (juce::uint32) ((double) pos * 1000.0 / sampleRate);
         proc->processBlock (block, midi);
 
         for (int ch = 0; ch < numChannels; ++ch)

@@ -32,6 +32,13 @@ RenderStats measure (const juce::AudioBuffer<float>& audio, double sampleRate);
     dropped). Returns false with a message when the file is missing or not a MIDI file. */
 bool readMidiFile (const juce::File& file, double sampleRate, std::vector<TimedMidi>& events, juce::String& error);
 
+/** Reads a motion log (CSV: time in ms, then the ten motion values; '#' lines are comments) into
+    controller messages 20–29 at their sample positions, the processor's own controller path.
+    Each row is sent again every 500 ms until the next one (and until untilSample after the
+    last), so the two-second controller hold never lapses. */
+bool readMotionLog (const juce::File& file, double sampleRate, juce::int64 untilSample,
+                    std::vector<TimedMidi>& events, juce::String& error);
+
 /** Drives the real processor block by block, exactly as a host would, and collects its output. */
 class OfflineRenderer
 {

@@ -20,6 +20,7 @@ const char* usage =
     "  --block N              block size in samples (default 512)\n"
     "  --tail SECONDS         time rendered after the last MIDI event (default 4)\n"
     "  --set ID=VALUE         set a parameter in its own units (repeatable); choices also by name\n"
+    "  --motion FILE.csv      hand motion during the render (time_ms + ten values per row)\n"
     "  --list-parameters      print every parameter (index, ID, name, range, default) and exit\n"
     "  -h, --help             this text\n";
 
@@ -42,7 +43,7 @@ int main (int argc, char** argv)
 {
     juce::ScopedJuceInitialiser_GUI juce;
 
-    juce::String midiPath, outPath = "halcyra-render.wav";
+    juce::String midiPath, motionPath, outPath = "halcyra-render.wav";
     double rate = 48000.0, block = 512.0, tail = 4.0;
     std::vector<std::pair<juce::String, juce::String>> sets;
 
@@ -95,6 +96,10 @@ int main (int argc, char** argv)
             if (! needValue (value) || ! parseNumber (value, 0.0, 600.0, tail))
                 return fail ("--tail needs seconds between 0 and 600");
         }
+        else if (arg == "--motion")
+        {
+            if (! needValue (motionPath)) return fail ("--motion needs a CSV motion log");
+        }
         else if (arg == "--set")
         {
             if (! needValue (value) || ! value.containsChar ('='))
@@ -127,6 +132,13 @@ int main (int argc, char** argv)
     else
     {
         events = halcyra::makeDemoPhrase (rate);
+    }
+
+    if (motionPath.isNotEmpty())
+    {
+        const auto until = (events.empty() ? 0 : events.back().sample) + (juce::int64) (tail * rate);
+        if (! halcyra::readMotionLog (juce::File::getCurrentWorkingDirectory().getChildFile (motionPath), rate, until, events, error))
+            return fail (error);
     }
 
     halcyra::OfflineRenderer renderer (rate, (int) block);
