@@ -57,11 +57,13 @@ void VelmoraSynthAudioProcessor::prepareToPlay (double sampleRate, int samplesPe
     for (auto* v : voices)
         v->prepare (sampleRate, samplesPerBlock);
 
+    effectsChain.prepare (sampleRate, juce::jmax (1, getTotalNumOutputChannels()), juce::jmax (1, samplesPerBlock));
     workingMidi.ensureSize (midiBufferReserveBytes);
 }
 
 void VelmoraSynthAudioProcessor::releaseResources()
 {
+    effectsChain.reset();
 }
 
 bool VelmoraSynthAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
@@ -181,6 +183,7 @@ void VelmoraSynthAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer,
 
     readBlockParameters (motion);
     const auto voiceConfig = makeVoiceRenderConfig (blockParameters, motion);
+    const auto fxConfig = makeFxRenderConfig (blockParameters, motion);
 
     handleModeChange();
     updateVoices (voiceConfig);
@@ -191,6 +194,9 @@ void VelmoraSynthAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer,
     const bool mirror = blockParameters.rawOn (param::mirrorEnabled);
     auto& synth = (mono && ! mirror) ? monoSynth : polySynth;
     synth.renderNextBlock (buffer, workingMidi, 0, numSamples);
+
+    if (numSamples > 0)
+        effectsChain.process (buffer, fxConfig);
 
     applyOutputGain (buffer);
 }

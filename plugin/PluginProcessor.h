@@ -2,6 +2,7 @@
 
 #include "BlockParameters.h"
 #include "Parameters.h"
+#include "../engine/EffectsChain.h"
 #include "../engine/PadSynthesiser.h"
 #include "../engine/PadSynthVoice.h"
 #include "../engine/VoiceRenderConfig.h"
@@ -80,6 +81,7 @@ public:
     juce::AudioProcessorValueTreeState& getParameterState() noexcept { return parameterState; }
     juce::Synthesiser& getPolySynth() noexcept { return polySynth; }
     juce::Synthesiser& getMonoSynth() noexcept { return monoSynth; }
+    velmora::EffectsChain& getEffectsChain() noexcept { return effectsChain; }
 
     /** The motion record of the last block, for the editor; fields may come from two blocks. */
     velmora::MotionState getDisplayMotion() const noexcept { return displayMotion.load(); }
@@ -100,6 +102,7 @@ private:
     //==============================================================================
     juce::AudioProcessorValueTreeState parameterState;
     velmora::PadSynthesiser polySynth, monoSynth;
+    velmora::EffectsChain effectsChain;
 
     velmora::MotionSources motionSources;
     velmora::AtomicMotionState displayMotion;

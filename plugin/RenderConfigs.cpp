@@ -51,4 +51,20 @@ VoiceRenderConfig makeVoiceRenderConfig (const BlockParameters& p, const MotionS
     return c;
 }
 
+FxRenderConfig makeFxRenderConfig (const BlockParameters& p, const MotionState& motion) noexcept
+{
+    FxRenderConfig c;
+    c.delayTimeMs = p.eff (param::delayTimeMs);
+    c.delayTone = p.eff (param::delayTone);
+    c.reverbSize = p.eff (param::reverbSize);
+    c.reverbDecay = p.eff (param::reverbDecay);
+    c.reverbPreDelayMs = p.eff (param::reverbPreDelayMs);
+    c.tapeWow = p.eff (param::tapeWow);
+    c.tapeFlutter = p.eff (param::tapeFlutter);
+    c.outputSaturation = p.eff (param::outputSaturation);
+    c.vintageAmount = p.eff (param::vintageAmount);
+    c.leftOpen = motion.left.open;
+    return c;
+}
+
 } // namespace velmora
