@@ -43,6 +43,8 @@ VelmoraSynthAudioProcessor::VelmoraSynthAudioProcessor()
     voices[(size_t) numPolyVoices] = static_cast<PadSynthVoice*> (monoSynth.getVoice (0));
 
     workingMidi.ensureSize (midiBufferReserveBytes);
+    scratchMidi.ensureSize (midiBufferReserveBytes);
+    resetMirrorState();
     applyDefaultRouting();
 }
 
@@ -59,6 +61,22 @@ void VelmoraSynthAudioProcessor::prepareToPlay (double sampleRate, int samplesPe
 
     effectsChain.prepare (sampleRate, juce::jmax (1, getTotalNumOutputChannels()), juce::jmax (1, samplesPerBlock));
     workingMidi.ensureSize (midiBufferReserveBytes);
+    scratchMidi.ensureSize (midiBufferReserveBytes);
+
+    arpeggiator.reset();
+    resetMirrorState();
+    mirror.reserveQueue();
+}
+
+void VelmoraSynthAudioProcessor::resetMirrorState()
+{
+    mirror.reset();
+}
+
+void VelmoraSynthAudioProcessor::addMirrorEventWithDelay (juce::MidiBuffer& output, const juce::MidiMessage& message,
+                                                          int samplePosition, int delaySamples, int numSamples)
+{
+    mirror.addMirrorEventWithDelay (output, message, samplePosition, delaySamples, numSamples);
 }
 
 void VelmoraSynthAudioProcessor::releaseResources()
@@ -126,8 +144,8 @@ void VelmoraSynthAudioProcessor::advanceLfos (int numSamples) noexcept
 void VelmoraSynthAudioProcessor::handleModeChange() noexcept
 {
     const bool mono = blockParameters.rawOn (param::monoMode);
-    const bool mirror = blockParameters.rawOn (param::mirrorEnabled);
-    if (mono == lastMonoMode && mirror == lastMirrorEnabled)
+    const bool mirrorOn = blockParameters.rawOn (param::mirrorEnabled);
+    if (mono == lastMonoMode && mirrorOn == lastMirrorEnabled)
         return;
 
     polySynth.allNotesOff (0, false);
@@ -139,8 +157,12 @@ void VelmoraSynthAudioProcessor::handleModeChange() noexcept
         if (v->isVoiceActive())
             v->silence();
 
+    monoStage.reset();
+    humanizer.reset();
+    resetMirrorState();
+
     lastMonoMode = mono;
-    lastMirrorEnabled = mirror;
+    lastMirrorEnabled = mirrorOn;
 }
 
 void VelmoraSynthAudioProcessor::updateVoices (const VoiceRenderConfig& config) noexcept
@@ -149,12 +171,76 @@ void VelmoraSynthAudioProcessor::updateVoices (const VoiceRenderConfig& config) 
         v->setRenderConfig (config);
 }
 
-void VelmoraSynthAudioProcessor::buildWorkingMidi (const juce::MidiBuffer& hostMidi, int numSamples) noexcept
+double VelmoraSynthAudioProcessor::hostTempo() const
 {
+    if (auto* head = getPlayHead())
+        if (const auto position = head->getPosition())
+            if (const auto bpm = position->getBpm(); bpm.hasValue() && *bpm > 1.0)
+                return *bpm;
+    return 120.0;
+}
+
+void VelmoraSynthAudioProcessor::buildWorkingMidi (const juce::MidiBuffer& hostMidi, int numSamples)
+{
+    const bool arpOn = blockParameters.effOn (param::arpEnabled);
+
+    if (arpOn != lastArpEnabled)
+    {
+        // Notes started on one side of the switch would never get their note-off from the
+        // other: the arpeggiator consumes the keys' note-offs, and its own notes end only when
+        // it runs. Let everything sounding release.
+        polySynth.allNotesOff (0, true);
+        monoSynth.allNotesOff (0, true);
+        if (! arpOn)
+            arpeggiator.forgetActiveNotes();
+        lastArpEnabled = arpOn;
+    }
+
     workingMidi.clear();
+
+    if (arpOn)
+    {
+        velmora::Arpeggiator::Settings s;
+        s.rate = blockParameters.effRounded (param::arpRate);
+        s.pattern = blockParameters.effRounded (param::arpPattern);
+        s.octaves = blockParameters.effRounded (param::arpOctaves);
+        s.gate = blockParameters.eff (param::arpGate);
+        s.swing = blockParameters.eff (param::arpSwing);
+        arpeggiator.processMidi (hostMidi, workingMidi, numSamples, getSampleRate(), hostTempo(), s);
+        return;
+    }
+
+    arpeggiator.trackHeldNotes (hostMidi);   // so switching it on plays the keys held then
     for (const auto m : hostMidi)
         if (m.samplePosition >= 0 && m.samplePosition < numSamples)
             workingMidi.addEvent (m.data, m.numBytes, m.samplePosition);
+}
+
+void VelmoraSynthAudioProcessor::transformMidi (bool mono, bool mirrorOn, int numSamples)
+{
+    if (mirrorOn)
+    {
+        velmora::MirrorTransform::Settings s;
+        s.mode = blockParameters.rawRounded (param::mirrorMode);
+        s.axis = blockParameters.rawRounded (param::mirrorAxis);
+        s.range = blockParameters.effRounded (param::mirrorRange);
+        s.depth = blockParameters.eff (param::mirrorDepth);
+        s.delayMs = blockParameters.eff (param::mirrorDelayMs);
+        mirror.process (workingMidi, scratchMidi, numSamples, getSampleRate(), s);
+        workingMidi.swapWith (scratchMidi);
+    }
+    else if (mono)
+    {
+        monoStage.process (workingMidi, scratchMidi);
+        workingMidi.swapWith (scratchMidi);
+    }
+
+    const float humanize = blockParameters.eff (param::humanizeAmount);
+    if (humanize > 0.001f)
+    {
+        humanizer.process (workingMidi, scratchMidi, numSamples, humanize);
+        workingMidi.swapWith (scratchMidi);
+    }
 }
 
 void VelmoraSynthAudioProcessor::applyOutputGain (juce::AudioBuffer<float>& buffer) const noexcept
@@ -191,8 +277,10 @@ void VelmoraSynthAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer,
     buildWorkingMidi (midiMessages, numSamples);
 
     const bool mono = blockParameters.rawOn (param::monoMode);
-    const bool mirror = blockParameters.rawOn (param::mirrorEnabled);
-    auto& synth = (mono && ! mirror) ? monoSynth : polySynth;
+    const bool mirrorOn = blockParameters.rawOn (param::mirrorEnabled);
+    transformMidi (mono, mirrorOn, numSamples);
+
+    auto& synth = (mono && ! mirrorOn) ? monoSynth : polySynth;
     synth.renderNextBlock (buffer, workingMidi, 0, numSamples);
 
     if (numSamples > 0)

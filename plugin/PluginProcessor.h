@@ -1,6 +1,10 @@
 #pragma once
 
 #include "BlockParameters.h"
+#include "transforms/Arpeggiator.h"
+#include "transforms/Humanizer.h"
+#include "transforms/MirrorTransform.h"
+#include "transforms/MonoNoteStack.h"
 #include "Parameters.h"
 #include "../engine/EffectsChain.h"
 #include "../engine/PadSynthesiser.h"
@@ -75,7 +79,17 @@ public:
     /** The 47 targets the editor offers, "None" first. */
     static const std::vector<MotionTargetChoice>& getMotionTargetChoicesInternal();
 
+    using PendingMirrorEvent = velmora::PendingMirrorEvent;
+
+    /** Drops queued mirror events and every mirror pairing. */
+    void resetMirrorState();
+    void addMirrorEventWithDelay (juce::MidiBuffer& output, const juce::MidiMessage& message,
+                                  int samplePosition, int delaySamples, int numSamples);
+
     velmora::MotionSources& getMotionSources() noexcept { return motionSources; }
+    velmora::Arpeggiator& getArpeggiator() noexcept { return arpeggiator; }
+    velmora::MirrorTransform& getMirror() noexcept { return mirror; }
+    velmora::Humanizer& getHumanizer() noexcept { return humanizer; }
     const velmora::LfoBank& getLfoBank() const noexcept { return lfoBank; }
 
     juce::AudioProcessorValueTreeState& getParameterState() noexcept { return parameterState; }
@@ -96,12 +110,15 @@ private:
     void readBlockParameters (const velmora::MotionState& motion) noexcept;
     void handleModeChange() noexcept;
     void updateVoices (const velmora::VoiceRenderConfig& config) noexcept;
-    void buildWorkingMidi (const juce::MidiBuffer& hostMidi, int numSamples) noexcept;
+    void buildWorkingMidi (const juce::MidiBuffer& hostMidi, int numSamples);
+    void transformMidi (bool mono, bool mirror, int numSamples);
+    double hostTempo() const;
     void applyOutputGain (juce::AudioBuffer<float>& buffer) const noexcept;
 
     //==============================================================================
     juce::AudioProcessorValueTreeState parameterState;
     velmora::PadSynthesiser polySynth, monoSynth;
+    velmora::Arpeggiator arpeggiator;
     velmora::EffectsChain effectsChain;
 
     velmora::MotionSources motionSources;
@@ -109,7 +126,11 @@ private:
     velmora::ModulationRouting routing;
     velmora::LfoBank lfoBank;
 
-    bool lastMonoMode = false, lastMirrorEnabled = false;
+    velmora::MirrorTransform mirror;
+    velmora::MonoNoteStack monoStage;
+    velmora::Humanizer humanizer;
+
+    bool lastMonoMode = false, lastMirrorEnabled = false, lastArpEnabled = false;
     int currentProgram = 0;
 
     // Cached at construction so the audio thread never looks parameters up by name.
@@ -118,7 +139,7 @@ private:
 
     std::array<velmora::PadSynthVoice*, 11> voices {};
     velmora::BlockParameters blockParameters;
-    juce::MidiBuffer workingMidi;
+    juce::MidiBuffer workingMidi, scratchMidi;   // each stage writes the other, then they swap
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VelmoraSynthAudioProcessor)
 };
