@@ -188,11 +188,15 @@ void VelmoraSynthAudioProcessor::buildWorkingMidi (const juce::MidiBuffer& hostM
     {
         // Notes started on one side of the switch would never get their note-off from the
         // other: the arpeggiator consumes the keys' note-offs, and its own notes end only when
-        // it runs. Let everything sounding release.
+        // it runs. Let everything sounding release, and start the later stages afresh (a key
+        // left in the mono stack would otherwise be handed the voice back with no end).
         polySynth.allNotesOff (0, true);
         monoSynth.allNotesOff (0, true);
         if (! arpOn)
             arpeggiator.forgetActiveNotes();
+        monoStage.reset();
+        humanizer.reset();
+        resetMirrorState();
         lastArpEnabled = arpOn;
     }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace testsupport;
 
 TEST (Processor, HostAnswersAndBusLayouts)
@@ -157,4 +159,98 @@ TEST (Processor, OutputStaysFiniteUnderDenseChords)
             for (int i = 0; i < out.getNumSamples(); ++i)
                 ASSERT_TRUE (std::isfinite (out.getSample (ch, i)));
     }
+}
+
+TEST (Processor, NoNoteStaysStuckAcrossModesAndSwitches)
+{
+    // Random keys on two channels while the arpeggiator, mono, mirror, humanizer and their
+    // settings change at random; once every key is up, every voice must fall silent.
+    for (int seed = 1; seed <= 24; ++seed)
+    {
+        SCOPED_TRACE (seed);
+        juce::Random rng (seed);
+        constexpr int maxBlock = 1024;
+        ProcessorRig rig (48000.0, maxBlock);
+        auto& proc = rig.proc;
+        setParam (proc, "attack", 0.01f);
+        setParam (proc, "release", 0.2f);
+        setParam (proc, "mirrorDelayMs", 120.0f);
+
+        std::set<std::pair<int, int>> held;   // (channel, note)
+        juce::AudioBuffer<float> buffer (2, maxBlock);
+        auto play = [&] (juce::MidiBuffer& midi, int n) {
+            buffer.setSize (2, n, false, false, true);
+            proc.processBlock (buffer, midi);
+        };
+
+        for (int b = 0; b < 250; ++b)
+        {
+            if (rng.nextInt (12) == 0) setParam (proc, "arpEnabled", rng.nextBool() ? 1.0f : 0.0f);
+            if (rng.nextInt (15) == 0) setParam (proc, "monoMode", rng.nextBool() ? 1.0f : 0.0f);
+            if (rng.nextInt (15) == 0) setParam (proc, "mirrorEnabled", rng.nextBool() ? 1.0f : 0.0f);
+            if (rng.nextInt (10) == 0) setParam (proc, "humanizeAmount", rng.nextBool() ? rng.nextFloat() : 0.0f);
+            if (rng.nextInt (10) == 0) setParam (proc, "arpPattern", (float) rng.nextInt (5));
+            if (rng.nextInt (10) == 0) setParam (proc, "arpRate", (float) rng.nextInt (5));
+            if (rng.nextInt (10) == 0) setParam (proc, "mirrorMode", (float) rng.nextInt (4));
+            if (rng.nextInt (10) == 0) setParam (proc, "mirrorRange", (float) (rng.nextInt (5) - 2));
+
+            const int n = 32 + rng.nextInt (maxBlock - 31);
+            juce::MidiBuffer midi;
+            int at = 0;   // in time order, so no key is let go before it was pressed
+            for (int e = rng.nextInt (4); --e >= 0;)
+            {
+                at += rng.nextInt (juce::jmax (1, (n - at) / 2));
+                if (! held.empty() && rng.nextBool())
+                {
+                    auto it = held.begin();
+                    std::advance (it, rng.nextInt ((int) held.size()));
+                    midi.addEvent (juce::MidiMessage::noteOff (it->first, it->second), at);
+                    held.erase (it);
+                }
+                else
+                {
+                    const int ch = 1 + rng.nextInt (2), note = 40 + rng.nextInt (40);
+                    midi.addEvent (juce::MidiMessage::noteOn (ch, note, (juce::uint8) (1 + rng.nextInt (127))), at);
+                    held.insert ({ ch, note });
+                }
+            }
+            play (midi, n);
+        }
+
+        juce::MidiBuffer release;
+        for (const auto& [ch, note] : held)
+            release.addEvent (juce::MidiMessage::noteOff (ch, note), 0);
+        play (release, 512);
+
+        juce::MidiBuffer none;
+        for (int b = 0; b < 150; ++b)   // 1.6 s: the release, the mirror delay and the tail
+            play (none, 512);
+
+        EXPECT_EQ (countActiveVoices (proc.getPolySynth()), 0);
+        EXPECT_EQ (countActiveVoices (proc.getMonoSynth()), 0);
+    }
+}
+
+TEST (Processor, HumanizerAtOrBelowAThousandthDrawsNothing)
+{
+    ProcessorRig rig;
+    setParam (rig.proc, "humanizeAmount", 0.001f);
+    rig.proc.getHumanizer().setRandomSeed (99);
+    for (int n = 50; n < 60; ++n)
+    {
+        rig.noteOn (n);
+        rig.noteOff (n, 10);
+    }
+    // Were a number drawn, the offsets table would have been written.
+    for (int n = 50; n < 60; ++n)
+        EXPECT_EQ (rig.proc.getHumanizer().getOffset (n), 0);
+
+    setParam (rig.proc, "humanizeAmount", 1.0f);
+    int moved = 0;
+    for (int n = 50; n < 80; ++n)
+    {
+        rig.noteOn (n, 100, 100);
+        moved += rig.proc.getHumanizer().getOffset (n) != 0 ? 1 : 0;
+    }
+    EXPECT_GT (moved, 20);
 }

@@ -67,3 +67,43 @@ TEST (RenderMotion, PalmSweepInAMotionLogOpensTheFilter)
     EXPECT_TRUE (error.contains ("value 2"));
     dir.deleteRecursively();
 }
+
+TEST (RenderTempo, ArpeggioFollowsThePlayHeadTempo)
+{
+    // At 90 BPM a sixteenth is 8000 samples at 48 kHz (120 BPM, the fallback, would give 6000).
+    // The steps are read off the voices: a key goes down at every step.
+    struct FixedTempo : juce::AudioPlayHead
+    {
+        juce::Optional<PositionInfo> getPosition() const override
+        {
+            PositionInfo info;
+            info.setBpm (90.0);
+            info.setIsPlaying (true);
+            return info;
+        }
+    } head;
+
+    testsupport::ProcessorRig rig (48000.0, 64);
+    rig.proc.setPlayHead (&head);
+    testsupport::setParam (rig.proc, "arpEnabled", 1.0f);
+    testsupport::setParam (rig.proc, "arpGate", 0.5f);
+
+    std::vector<int> onsets;
+    bool wasDown = false;
+    rig.noteOn (69);
+    for (int b = 1; b < 48000 * 2 / 64; ++b)
+    {
+        rig.block();
+        bool down = false;
+        for (int v = 0; v < rig.proc.getPolySynth().getNumVoices(); ++v)
+            down = down || rig.proc.getPolySynth().getVoice (v)->isKeyDown();
+        if (down && ! wasDown)
+            onsets.push_back (b * 64);
+        wasDown = down;
+    }
+    rig.proc.setPlayHead (nullptr);
+
+    ASSERT_GE (onsets.size(), 10u);
+    for (size_t i = 2; i < onsets.size(); ++i)   // the first step fell into the key's own block
+        EXPECT_EQ (onsets[i] - onsets[i - 1], 8000) << i;
+}

@@ -149,6 +149,28 @@ OfflineRenderer::OfflineRenderer (double rate, int block, int channels)
 OfflineRenderer::~OfflineRenderer()
 {
     proc->releaseResources();
+    proc->setPlayHead (nullptr);
+}
+
+juce::Optional<juce::AudioPlayHead::PositionInfo> OfflineRenderer::RenderPlayHead::getPosition() const
+{
+    PositionInfo info;
+    info.setBpm (bpm);
+    info.setTimeInSamples (position);
+    info.setTimeInSeconds ((double) position / sampleRate);
+    info.setPpqPosition ((double) position / sampleRate * bpm / 60.0);
+    info.setTimeSignature (juce::AudioPlayHead::TimeSignature {});
+    info.setIsPlaying (true);
+    return info;
+}
+
+void OfflineRenderer::setTempo (double bpm)
+{
+    if (playHead == nullptr)
+        playHead = std::make_unique<RenderPlayHead>();
+    playHead->bpm = bpm;
+    playHead->sampleRate = sampleRate;
+    proc->setPlayHead (playHead.get());
 }
 
 bool OfflineRenderer::setParameter (const juce::String& id, const juce::String& valueText, juce::String& error)
@@ -229,6 +251,8 @@ juce::AudioBuffer<float> OfflineRenderer::renderSamples (std::vector<TimedMidi> 
         }
 
         renderMillis = clockOrigin + (juce::uint32) ((double) pos * 1000.0 / sampleRate);
+        if (playHead != nullptr)
+            playHead->position = pos;
         proc->processBlock (block, midi);
 
         for (int ch = 0; ch < numChannels; ++ch)

@@ -58,13 +58,25 @@ public:
     /** Renders a fixed number of samples (no events after the list). */
     juce::AudioBuffer<float> renderSamples (std::vector<TimedMidi> events, juce::int64 totalSamples);
 
+    /** Gives the processor a play head that reports this tempo and the render position, as a
+        playing host transport does. Without one the processor sees no play head. */
+    void setTempo (double bpm);
+
     double getSampleRate() const noexcept { return sampleRate; }
     int getBlockSize() const noexcept     { return blockSize; }
 
 private:
+    struct RenderPlayHead : juce::AudioPlayHead
+    {
+        double bpm = 120.0, sampleRate = 48000.0;
+        juce::int64 position = 0;
+        juce::Optional<PositionInfo> getPosition() const override;
+    };
+
     double sampleRate;
     int blockSize, numChannels;
     std::unique_ptr<VelmoraSynthAudioProcessor> proc;
+    std::unique_ptr<RenderPlayHead> playHead;
 };
 
 bool writeWav (const juce::File& file, const juce::AudioBuffer<float>& audio, double sampleRate, juce::String& error);

@@ -21,6 +21,7 @@ const char* usage =
     "  --tail SECONDS         time rendered after the last MIDI event (default 4)\n"
     "  --set ID=VALUE         set a parameter in its own units (repeatable); choices also by name\n"
     "  --motion FILE.csv      hand motion during the render (time_ms + ten values per row)\n"
+    "  --bpm TEMPO            host tempo for the arpeggiator (default: no play head, 120)\n"
     "  --list-parameters      print every parameter (index, ID, name, range, default) and exit\n"
     "  -h, --help             this text\n";
 
@@ -44,7 +45,7 @@ int main (int argc, char** argv)
     juce::ScopedJuceInitialiser_GUI juce;
 
     juce::String midiPath, motionPath, outPath = "halcyra-render.wav";
-    double rate = 48000.0, block = 512.0, tail = 4.0;
+    double rate = 48000.0, block = 512.0, tail = 4.0, bpm = 0.0;
     std::vector<std::pair<juce::String, juce::String>> sets;
 
     for (int i = 1; i < argc; ++i)
@@ -96,6 +97,11 @@ int main (int argc, char** argv)
             if (! needValue (value) || ! parseNumber (value, 0.0, 600.0, tail))
                 return fail ("--tail needs seconds between 0 and 600");
         }
+        else if (arg == "--bpm")
+        {
+            if (! needValue (value) || ! parseNumber (value, 20.0, 999.0, bpm))
+                return fail ("--bpm needs a tempo between 20 and 999");
+        }
         else if (arg == "--motion")
         {
             if (! needValue (motionPath)) return fail ("--motion needs a CSV motion log");
@@ -142,6 +148,8 @@ int main (int argc, char** argv)
     }
 
     halcyra::OfflineRenderer renderer (rate, (int) block);
+    if (bpm > 0.0)
+        renderer.setTempo (bpm);
     for (const auto& [id, v] : sets)
         if (! renderer.setParameter (id, v, error))
             return fail (error);
