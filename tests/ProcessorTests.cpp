@@ -137,6 +137,34 @@ TEST (Processor, ProcessBlockAllocatesNothing)
     EXPECT_EQ (counter.count(), 0u);
 }
 
+TEST (Processor, MidiTransformsAllocateNothing)
+{
+    // Mirror with a delay that crosses blocks (its queue), the humanizer, then the arpeggiator.
+    ProcessorRig rig;
+    setParam (rig.proc, "mirrorEnabled", 1.0f);
+    setParam (rig.proc, "mirrorDelayMs", 200.0f);
+    setParam (rig.proc, "humanizeAmount", 0.7f);
+    rig.block();
+
+    std::vector<juce::MidiBuffer> midi (96);
+    for (int b = 0; b < 96; ++b)
+        for (int k = 0; k < 6; ++k)
+        {
+            midi[(size_t) b].addEvent (juce::MidiMessage::noteOn (1 + k % 3, 36 + (b * 5 + k * 7) % 60, (juce::uint8) 90), k * 80);
+            midi[(size_t) b].addEvent (juce::MidiMessage::noteOff (1 + k % 3, 36 + (b * 5 + k * 7 + 30) % 60), k * 80 + 40);
+        }
+
+    AllocationCounter counter;
+    for (int b = 0; b < 96; ++b)
+    {
+        if (b == 48)
+            rig.proc.getParameterState().getParameter ("arpEnabled")->setValue (1.0f);   // audio-thread safe setter
+        rig.buffer.setSize (2, rig.blockSize, false, false, true);
+        rig.proc.processBlock (rig.buffer, midi[(size_t) b]);
+    }
+    EXPECT_EQ (counter.count(), 0u);
+}
+
 TEST (Processor, OutputStaysFiniteUnderDenseChords)
 {
     ProcessorRig rig;
