@@ -17,6 +17,8 @@ void runHeldChord (benchmark::State& state, bool worstCase)
     proc.setRateAndBufferSizeDetails (sampleRate, blockSize);
     proc.prepareToPlay (sampleRate, blockSize);
 
+    for (auto* p : proc.getParameters())   // the plain default sound, not the start-up preset
+        p->setValueNotifyingHost (p->getDefaultValue());
     if (worstCase)
         for (const auto& [id, value] : bench::worstCaseSettings())
             bench::setParam (proc, id, value);

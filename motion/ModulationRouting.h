@@ -29,21 +29,22 @@ public:
     }
 
     // Message thread -------------------------------------------------------------------------
-    /** Stores the trimmed text; out-of-range indices are ignored. Returns the stored text. */
-    bool setMotionRouteTarget (int index, const juce::String& id)
+    /** Stores the text (trimmed unless told otherwise); out-of-range indices are ignored.
+        Returns whether it was stored. */
+    bool setMotionRouteTarget (int index, const juce::String& id, bool trim = true)
     {
         if (! juce::isPositiveAndBelow (index, numMotionRoutes))
             return false;
-        motionRouteTargets[(size_t) index] = id.trim();
+        motionRouteTargets[(size_t) index] = trim ? id.trim() : id;
         motionTargetIndex[(size_t) index].store (resolve (motionRouteTargets[(size_t) index]));
         return true;
     }
 
-    bool setLfoTarget (int index, const juce::String& id)
+    bool setLfoTarget (int index, const juce::String& id, bool trim = true)
     {
         if (! juce::isPositiveAndBelow (index, numLfos))
             return false;
-        lfoTargets[(size_t) index] = id.trim();
+        lfoTargets[(size_t) index] = trim ? id.trim() : id;
         lfoTargetIndex[(size_t) index].store (resolve (lfoTargets[(size_t) index]));
         return true;
     }

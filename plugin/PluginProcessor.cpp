@@ -45,7 +45,15 @@ VelmoraSynthAudioProcessor::VelmoraSynthAudioProcessor()
     workingMidi.ensureSize (midiBufferReserveBytes);
     scratchMidi.ensureSize (midiBufferReserveBytes);
     resetMirrorState();
-    applyDefaultRouting();
+
+    // The sound a new instance starts with: the user store read, the state tree completed and
+    // read back, then program 0. A host restore that follows replaces all of it.
+    currentProgram = 0;
+    selectedUserPresetIndex = -1;
+    loadUserPresetsFromDisk();
+    ensureExtendedStateProperties (parameterState.state);
+    restoreExtendedStateProperties();
+    setCurrentProgram (currentProgram);
 }
 
 VelmoraSynthAudioProcessor::~VelmoraSynthAudioProcessor() = default;
@@ -291,19 +299,6 @@ void VelmoraSynthAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer,
         effectsChain.process (buffer, fxConfig);
 
     applyOutputGain (buffer);
-}
-
-//==============================================================================
-void VelmoraSynthAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
-{
-    if (auto xml = parameterState.copyState().createXml())
-        copyXmlToBinary (*xml, destData);
-}
-
-void VelmoraSynthAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
-{
-    if (auto xml = getXmlFromBinary (data, sizeInBytes))
-        parameterState.replaceState (juce::ValueTree::fromXml (*xml));
 }
 
 //==============================================================================

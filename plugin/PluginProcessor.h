@@ -44,11 +44,11 @@ public:
     juce::AudioProcessorEditor* createEditor() override;
     bool hasEditor() const override { return true; }
 
-    int getNumPrograms() override { return 1; }
+    int getNumPrograms() override;
     int getCurrentProgram() override { return currentProgram; }
-    void setCurrentProgram (int) override {}
-    const juce::String getProgramName (int) override { return {}; }
-    void changeProgramName (int, const juce::String&) override {}
+    void setCurrentProgram (int index) override;
+    const juce::String getProgramName (int index) override;
+    void changeProgramName (int, const juce::String&) override {}   // factory names are fixed
 
     void getStateInformation (juce::MemoryBlock& destData) override;
     void setStateInformation (const void* data, int sizeInBytes) override;
@@ -86,6 +86,35 @@ public:
     void addMirrorEventWithDelay (juce::MidiBuffer& output, const juce::MidiMessage& message,
                                   int samplePosition, int delaySamples, int numSamples);
 
+    //==============================================================================
+    // Sounds: factory banks, state snapshots and the user preset store.
+    struct UserPreset
+    {
+        juce::String name;
+        juce::ValueTree state;
+    };
+
+    juce::ValueTree createPresetStateSnapshot (const juce::String& collection, const juce::String& userPresetName);
+    void ensureExtendedStateProperties (juce::ValueTree& tree) const;
+    void restoreExtendedStateProperties();
+    juce::String getCurrentPresetDisplayName() const;
+    void setCustomArtworkPath (const juce::String& path);
+
+    juce::StringArray getFactoryBankIds() const;
+    juce::String getFactoryBankDisplayName (const juce::String& bankId) const;
+    juce::String getSelectedFactoryBank() const;
+    void setSelectedFactoryBank (const juce::String& bankId);
+    juce::Array<int> getFactoryPresetIndicesForBank (const juce::String& bankId) const;
+
+    juce::File getUserPresetStoreFile();
+    void loadUserPresetsFromDisk();
+    int findUserPresetIndexByName (const juce::String& name) const;
+    void loadUserPreset (int index);
+    bool saveUserPreset (const juce::String& name);
+    void deleteSelectedUserPreset();
+    const std::vector<UserPreset>& getUserPresets() const noexcept { return userPresets; }
+    int getSelectedUserPresetIndex() const noexcept { return selectedUserPresetIndex; }
+
     velmora::MotionSources& getMotionSources() noexcept { return motionSources; }
     velmora::Arpeggiator& getArpeggiator() noexcept { return arpeggiator; }
     velmora::MirrorTransform& getMirror() noexcept { return mirror; }
@@ -103,7 +132,8 @@ public:
 private:
     float effectiveValue (int index, const velmora::MotionState& motion,
                           const velmora::ModulationRouting::Snapshot& routes) const noexcept;
-    void applyDefaultRouting();
+    void applyFactoryPreset (int index);
+    void writeUserPresetStore (const juce::StringArray& removedNames);
 
     // The stages of one block, in the order processBlock runs them.
     void advanceLfos (int numSamples) noexcept;
@@ -132,6 +162,8 @@ private:
 
     bool lastMonoMode = false, lastMirrorEnabled = false, lastArpEnabled = false;
     int currentProgram = 0;
+    int selectedUserPresetIndex = -1;
+    std::vector<UserPreset> userPresets;
 
     // Cached at construction so the audio thread never looks parameters up by name.
     std::array<std::atomic<float>*, velmora::param::count> rawValues {};

@@ -2,13 +2,12 @@
 // the state-tree property names and the setters that keep tables and tree in step.
 
 #include "PluginProcessor.h"
+#include "RoutingDefaults.h"
 
 using namespace velmora;
 
-namespace
+namespace velmora
 {
-struct MotionRouteDefault { const char* sourceLabel; const char* target; float depth; };
-
 const MotionRouteDefault motionRouteDefaults[ModulationRouting::numMotionRoutes] = {
     { "L Palm X", "cutoff", 0.82f },     { "L Lift", "shimmer", 0.54f },
     { "L Pinch", "filterDrive", 0.36f }, { "L Hand Open", "tapeWow", 0.28f },
@@ -16,8 +15,6 @@ const MotionRouteDefault motionRouteDefaults[ModulationRouting::numMotionRoutes]
     { "R Lift", "shimmer", 0.28f },      { "R Pinch", "tapeFlutter", 0.24f },
     { "R Hand Open", "movement", 0.30f }, { "R Gate", "", 1.0f },
 };
-
-struct LfoDefault { const char* label; const char* target; };
 
 const LfoDefault lfoDefaults[ModulationRouting::numLfos] = {
     { "LFO 1", "cutoff" },      { "LFO 2", "shimmer" }, { "LFO 3", "movement" },    { "LFO 4", "tapeWow" },
@@ -102,15 +99,4 @@ float VelmoraSynthAudioProcessor::getMotionRouteDepth (int index) const
 juce::String VelmoraSynthAudioProcessor::getLfoTarget (int index) const
 {
     return juce::isPositiveAndBelow (index, ModulationRouting::numLfos) ? routing.getLfoTarget (index) : juce::String();
-}
-
-void VelmoraSynthAudioProcessor::applyDefaultRouting()
-{
-    for (int i = 0; i < ModulationRouting::numMotionRoutes; ++i)
-    {
-        setMotionRouteTarget (i, motionRouteDefaults[i].target);
-        setMotionRouteDepth (i, motionRouteDefaults[i].depth);
-    }
-    for (int k = 0; k < ModulationRouting::numLfos; ++k)
-        setLfoTarget (k, lfoDefaults[k].target);
 }

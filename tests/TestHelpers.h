@@ -12,6 +12,13 @@ inline void setParam (VelmoraSynthAudioProcessor& proc, const char* id, float va
     p->setValueNotifyingHost (p->convertTo0to1 (value));
 }
 
+/** Every parameter back to its default (a new instance starts on the "Mirror Core" preset). */
+inline void resetToDefaults (VelmoraSynthAudioProcessor& proc)
+{
+    for (auto* p : proc.getParameters())
+        p->setValueNotifyingHost (p->getDefaultValue());
+}
+
 /** Gives every voice of both engines a fixed random sequence, so two instances sound alike. */
 inline void seedVoices (VelmoraSynthAudioProcessor& proc, juce::int64 base = 1234)
 {
@@ -39,9 +46,11 @@ inline float peakOf (const juce::AudioBuffer<float>& b)
 /** A prepared processor with a stereo buffer, played block by block. */
 struct ProcessorRig
 {
-    explicit ProcessorRig (double rate = 48000.0, int block = 512, int channels = 2)
+    explicit ProcessorRig (double rate = 48000.0, int block = 512, int channels = 2, bool defaults = true)
         : sampleRate (rate), blockSize (block), buffer (channels, block)
     {
+        if (defaults)
+            resetToDefaults (proc);
         proc.setBusesLayout ({ {}, { channels == 1 ? juce::AudioChannelSet::mono() : juce::AudioChannelSet::stereo() } });
         proc.setRateAndBufferSizeDetails (rate, block);
         proc.prepareToPlay (rate, block);
