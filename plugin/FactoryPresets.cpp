@@ -111,11 +111,11 @@ std::vector<FactoryPreset> buildFactoryPresets()
     p.push_back (make ("Halcyra Rain Pulse", A, padColumns,
         { -5.2f, 0, 440, 0.4f, 0.58f, 0.72f, 0.9f, 0.22f,   0.05f, 2.4f, 4800, 0.32f,   1, 3, 2, 0.36f,   300, 0.4f, 0.24f, 0.5f, 0.44f, 0.2f, 14,   16, 1 }));
     p.push_back (make ("Halcyra Meridian Haze", A, padColumns,
-        { -6.2f, 1, 440, 0.62f, 0.7f, 0.66f, 0.94f, 0.28f,   2.6f, 10.5f, 3300, 0.2f,   0, 2, 2, 0.68f,   650, 0.36f, 0.2f, 0.84f, 0.78f, 0.34f, 48,   16, 1 }));
+        { -6.2f, 1, 440, 0.56f, 0.8f, 0.66f, 0.94f, 0.28f,   2.6f, 10.5f, 4200, 0.2f,   0, 2, 2, 0.68f,   650, 0.36f, 0.2f, 0.84f, 0.78f, 0.34f, 48,   16, 1 }));
     p.push_back (make ("Halcyra Neon Cinder", A, padColumns,
         { -5, 0, 440, 0.22f, 0.52f, 0.8f, 0.7f, 0.16f,   0.4f, 4.2f, 6200, 0.62f,   0, 2, 2, 0.68f,   280, 0.3f, 0.16f, 0.44f, 0.4f, 0.14f, 10,   11, 3 }));
     p.push_back (make ("Halcyra Hollow Orbit", A, padColumns,
-        { -6, -3, 440, 0.74f, 0.38f, 0.88f, 0.98f, 0.2f,   2.4f, 9, 1900, 0.5f,   0, 2, 2, 0.68f,   560, 0.3f, 0.16f, 0.78f, 0.7f, 0.3f, 56,   16, 1 }));
+        { -6, -3, 440, 0.8f, 0.38f, 0.88f, 0.98f, 0.2f,   1.2f, 9, 1500, 0.62f,   0, 2, 2, 0.68f,   560, 0.3f, 0.16f, 0.78f, 0.7f, 0.3f, 56,   16, 1 }));
     p.push_back (make ("Halcyra Tidal Organ", A, padColumns,
         { -5.4f, 0, 440, 0.28f, 0.3f, 0.24f, 0.62f, 0.02f,   0.12f, 2.8f, 5000, 0.22f,   0, 2, 2, 0.68f,   340, 0.2f, 0.1f, 0.5f, 0.44f, 0.16f, 16,   16, 1 }));
     p.push_back (make ("Halcyra Bronze Bloom", A, padColumns,
@@ -134,16 +134,16 @@ std::vector<FactoryPreset> buildFactoryPresets()
         { -4.2f, 4, 444, 0.24f, 0.86f, 0.82f, 0.92f, 0.04f,   0.01f, 0.84f, 9800, 0.34f, 0.48f, 0.34f, 0.42f, 3.2f,
           1, 3, 3, 0.34f,   180, 0.24f, 0.16f, 0.28f, 0.24f, 0.08f, 6,   9, 6,   2.2f, 0.18f, 1.6f, 0.22f, 0.8f, 0.2f }));
     p.push_back (make ("Halcyra Relay Stab", A, withLfos (morphColumns, { 1, 3, 5 }),
-        { -4.6f, 0, 440, 0.3f, 0.62f, 0.56f, 0.8f, 0.05f,   0.01f, 0.6f, 6400, 0.48f, 0.3f, 0.5f, 0.3f, 2,
+        { -4.6f, 0, 440, 0.3f, 0.62f, 0.56f, 0.8f, 0.05f,   0.01f, 0.45f, 6400, 0.4f, 0.3f, 0.3f, 0.3f, 2,
           1, 2, 1, 0.28f,   220, 0.3f, 0.18f, 0.32f, 0.3f, 0.1f, 8,   12, 3,   1.2f, 0.16f, 0.5f, 0.2f, 3, 0.14f }));
     p.push_back (make ("Halcyra Fracture Bloom", A, withLfos (morphColumns, { 2, 6, 7 }),
         { -5, 0, 440, 0.46f, 0.8f, 0.9f, 0.9f, 0.1f,   0.8f, 6, 5200, 0.36f, 0.62f, 0.4f, 0.46f, 3.5f,
           0, 2, 2, 0.68f,   460, 0.34f, 0.2f, 0.7f, 0.66f, 0.26f, 30,   10, 4,   0.3f, 0.22f, 0.9f, 0.3f, 0.16f, 0.26f }));
     p.push_back (make ("Halcyra Glass Trigger", A, withLfos (morphColumns, { 1, 4, 8 }),
-        { -4.8f, 6, 440, 0.18f, 0.94f, 0.7f, 0.86f, 0.06f,   0.01f, 1.4f, 10500, 0.42f, 0.4f, 0.22f, 0.36f, 4,
+        { -4.8f, 6, 440, 0.18f, 0.94f, 0.7f, 0.86f, 0.06f,   0.01f, 0.3f, 10500, 0.34f, 0.4f, 0.22f, 0.36f, 4,
           1, 4, 2, 0.3f,   200, 0.26f, 0.2f, 0.36f, 0.3f, 0.12f, 6,   16, 1,   2.6f, 0.14f, 1.8f, 0.12f, 0.4f, 0.2f }));
     p.push_back (make ("Halcyra Tape Sparks", A, withLfos (morphColumns, { 3, 5, 7 }),
-        { -5.2f, -5, 440, 0.5f, 0.54f, 0.76f, 0.78f, 0.24f,   0.05f, 2, 4600, 0.4f, 0.5f, 0.6f, 0.3f, 1.5f,
+        { -5.2f, -5, 440, 0.5f, 0.54f, 0.76f, 0.78f, 0.24f,   0.05f, 0.7f, 4600, 0.4f, 0.5f, 0.4f, 0.3f, 1.5f,
           1, 3, 2, 0.42f,   330, 0.46f, 0.26f, 0.48f, 0.4f, 0.16f, 14,   9, 5,   0.7f, 0.3f, 5.5f, 0.34f, 0.25f, 0.24f }));
     p.push_back (make ("Halcyra Orbit Chime", A, withLfos (morphColumns, { 2, 6, 8 }),
         { -5.4f, 0, 440, 0.16f, 0.86f, 0.6f, 0.92f, 0.04f,   0.01f, 3.2f, 8800, 0.3f, 0.2f, 0.18f, 0.58f, 3.5f,
@@ -158,7 +158,7 @@ std::vector<FactoryPreset> buildFactoryPresets()
           1.4f, 8, 2800, 0.4f, 0.24f, 0.26f, 0, 2,   0,   480, 0.3f, 0.16f, 0.76f, 0.7f, 0.28f, 36 }));
     p.push_back (make ("Halcyra Pulse Atlas", A, oscArpColumns,
         { -5.4f, 0, 440, 0.3f, 0.6f, 0.54f, 0.84f, 0.05f,   0.35f, 4, 0.6f, 4, 0.42f,
-          0.02f, 1.6f, 5200, 0.44f, 0.26f, 0.3f, 0.18f, 2,   1, 2, 2, 0.5f,   310, 0.34f, 0.2f, 0.44f, 0.4f, 0.16f, 12 }));
+          0.02f, 0.7f, 5200, 0.44f, 0.26f, 0.3f, 0.18f, 2,   1, 2, 2, 0.5f,   310, 0.34f, 0.2f, 0.44f, 0.4f, 0.16f, 12 }));
     p.push_back (make ("Halcyra Noise Bloom", A, oscColumns,
         { -6, 0, 440, 0.6f, 0.7f, 0.9f, 0.96f, 0.5f,   0.6f, 5, 0.18f, 1, 0.2f,
           2.6f, 11, 5400, 0.3f, 0.4f, 0.2f, 0, 2,   0,   600, 0.36f, 0.2f, 0.86f, 0.8f, 0.34f, 50 }));
@@ -167,10 +167,10 @@ std::vector<FactoryPreset> buildFactoryPresets()
           0.5f, 5, 4800, 0.28f, 0.12f, 0.16f, 0.12f, 2,   0,   380, 0.24f, 0.14f, 0.6f, 0.56f, 0.22f, 24 }));
     p.push_back (make ("Halcyra Wave Engine", A, oscArpColumns,
         { -5.6f, 0, 440, 0.28f, 0.64f, 0.7f, 0.88f, 0.06f,   0.4f, 2, 0.5f, 4, 0.5f,
-          0.05f, 2.2f, 6600, 0.38f, 0.46f, 0.34f, 0.4f, 1.5f,   1, 1, 3, 0.56f,   340, 0.3f, 0.18f, 0.5f, 0.46f, 0.2f, 16 }));
+          0.05f, 0.8f, 6600, 0.38f, 0.46f, 0.26f, 0.4f, 1.5f,   1, 1, 3, 0.56f,   340, 0.3f, 0.18f, 0.5f, 0.46f, 0.2f, 16 }));
     p.push_back (make ("Halcyra Mono Shard", A, oscArpColumns,
-        { -5, 0, 440, 0.24f, 0.5f, 0.4f, 0.5f, 0.03f,   0.25f, 2, 0.7f, 4, 0.36f,
-          0.01f, 1.2f, 5600, 0.56f, 0.36f, 0.52f, 0.34f, 3,   1, 4, 1, 0.3f,   280, 0.3f, 0.12f, 0.34f, 0.3f, 0.1f, 8 }));
+        { -5, 0, 440, 0.24f, 0.5f, 0.4f, 0.5f, 0.03f,   0.25f, 2, 0.5f, 4, 0.36f,
+          0.01f, 0.5f, 5600, 0.56f, 0.36f, 0.36f, 0.34f, 3,   1, 4, 1, 0.3f,   280, 0.3f, 0.12f, 0.34f, 0.3f, 0.1f, 8 }));
     p.push_back (make ("Halcyra Hollow Tape", A, oscColumns,
         { -6, -6, 440, 0.64f, 0.42f, 0.8f, 0.84f, 0.2f,   0.6f, 1, 0.3f, 1, 0.3f,
           1.8f, 9, 2400, 0.46f, 0.3f, 0.4f, 0, 2,   0,   520, 0.42f, 0.2f, 0.7f, 0.64f, 0.26f, 40 }));
@@ -202,8 +202,8 @@ std::vector<FactoryPreset> buildFactoryPresets()
           0.01f, 1.6f, 9200, 0.34f, 0.3f, 0.2f, 0.6f, 0.5f, 0.5f, 0.38f, 3.5f, 0.12f, 0.5f, 0,
           1, 2, 2, 2, 0.4f, 0.08f, 0.06f,   240, 0.3f, 0.7f, 0.2f, 0.4f, 0.36f, 0.14f, 10,   0.03f, 0.05f, 0.14f,   16, 1 }));
     p.push_back (make ("Rored Odudovi Pulse Spores", B, fullColumns,
-        { -5.4f, 0, 440, 0.36f, 0.5f, 0.8f, 0.8f, 0.16f,   0.2f, 4, 0.5f, 4, 0.3f, 3, 0.18f, 0.1f,
-          0.02f, 0.9f, 3600, 0.52f, 0.2f, 0.48f, 0.7f, 0.5f, 0.3f, 0.2f, 2, 0.1f, 0.8f, 0,
+        { -5.4f, 0, 440, 0.36f, 0.5f, 0.8f, 0.8f, 0.16f,   0.2f, 4, 0.36f, 4, 0.2f, 3, 0.1f, 0.04f,
+          0.02f, 0.3f, 3600, 0.4f, 0.2f, 0.28f, 0.7f, 0.5f, 0.3f, 0.2f, 2, 0.1f, 0.8f, 0,
           1, 3, 3, 2, 0.3f, 0.18f, 0.12f,   180, 0.4f, 0.5f, 0.24f, 0.3f, 0.3f, 0.1f, 6,   0.06f, 0.12f, 0.3f,   12, 3 }));
     p.push_back (make ("Rored Odudovi Smoked Bell Grid", B, fullColumns,
         { -5, -2, 440, 0.24f, 0.7f, 0.5f, 0.86f, 0.08f,   0.5f, 0, 0.3f, 1, 0.36f, 0, 0.1f, 0,

@@ -152,6 +152,16 @@ OfflineRenderer::~OfflineRenderer()
     proc->setPlayHead (nullptr);
 }
 
+void OfflineRenderer::seedRandomSources (juce::int64 seed)
+{
+    for (auto* synth : { &proc->getPolySynth(), &proc->getMonoSynth() })
+        for (int i = 0; i < synth->getNumVoices(); ++i)
+            if (auto* voice = dynamic_cast<velmora::PadSynthVoice*> (synth->getVoice (i)))
+                voice->setRandomSeed (seed + 101 * i + (synth == &proc->getMonoSynth() ? 7919 : 0));
+    proc->getArpeggiator().setRandomSeed (seed + 1);
+    proc->getHumanizer().setRandomSeed (seed + 2);
+}
+
 juce::Optional<juce::AudioPlayHead::PositionInfo> OfflineRenderer::RenderPlayHead::getPosition() const
 {
     PositionInfo info;

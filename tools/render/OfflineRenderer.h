@@ -58,6 +58,10 @@ public:
     /** Renders a fixed number of samples (no events after the list). */
     juce::AudioBuffer<float> renderSamples (std::vector<TimedMidi> events, juce::int64 totalSamples);
 
+    /** Fixes every random source of the processor (voice phases and detune, the arpeggiator's
+        "Random" pattern, the humanizer), so that the same render comes out the same. */
+    void seedRandomSources (juce::int64 seed);
+
     /** Gives the processor a play head that reports this tempo and the render position, as a
         playing host transport does. Without one the processor sees no play head. */
     void setTempo (double bpm);

@@ -1,8 +1,10 @@
 // halcyra-render: plays a MIDI file (or a built-in demo phrase) through the real Halcyra
 // processor, block by block as a host would, and writes the result as a 32-bit float WAV.
 
+#include "Audition.h"
 #include "DemoPhrase.h"
 #include "OfflineRenderer.h"
+#include "StateFiles.h"
 
 #include "plugin/PluginProcessor.h"
 
@@ -22,6 +24,12 @@ const char* usage =
     "  --set ID=VALUE         set a parameter in its own units (repeatable); choices also by name\n"
     "  --motion FILE.csv      hand motion during the render (time_ms + ten values per row)\n"
     "  --bpm TEMPO            host tempo for the arpeggiator (default: no play head, 120)\n"
+    "  --preset NAME|INDEX    start from a factory preset (see --list-presets)\n"
+    "  --state FILE[#PATCH]   start from a saved sound: host state bytes, a state XML file, or a\n"
+    "                         patch of a user preset bank (UserPatches.xml#Name)\n"
+    "  --seed N               fix every random source, so the same render comes out the same\n"
+    "  --list-presets         print the factory presets (index, bank, name) and exit\n"
+    "  --audition DIR         render every factory preset into DIR: WAV, spectrogram, index.html\n"
     "  --list-parameters      print every parameter (index, ID, name, range, default) and exit\n"
     "  -h, --help             this text\n";
 
@@ -44,8 +52,8 @@ int main (int argc, char** argv)
 {
     juce::ScopedJuceInitialiser_GUI juce;
 
-    juce::String midiPath, motionPath, outPath = "halcyra-render.wav";
-    double rate = 48000.0, block = 512.0, tail = 4.0, bpm = 0.0;
+    juce::String midiPath, motionPath, presetText, statePath, auditionPath, outPath = "halcyra-render.wav";
+    double rate = 48000.0, block = 512.0, tail = 4.0, bpm = 0.0, seed = -1.0;
     std::vector<std::pair<juce::String, juce::String>> sets;
 
     for (int i = 1; i < argc; ++i)
@@ -63,6 +71,32 @@ int main (int argc, char** argv)
         {
             std::cout << usage;
             return 0;
+        }
+        if (arg == "--list-presets")
+        {
+            halcyra::OfflineRenderer renderer (rate, 512);
+            auto& proc = renderer.processor();
+            for (int p = 0; p < proc.getNumPrograms(); ++p)
+            {
+                proc.setCurrentProgram (p);
+                std::cout << p << "\t" << proc.getSelectedFactoryBank() << "\t" << proc.getProgramName (p) << "\n";
+            }
+            return 0;
+        }
+        if (arg == "--preset")
+        {
+            if (! needValue (presetText)) return fail ("--preset needs a name or an index");
+            continue;
+        }
+        if (arg == "--state")
+        {
+            if (! needValue (statePath)) return fail ("--state needs a file");
+            continue;
+        }
+        if (arg == "--audition")
+        {
+            if (! needValue (auditionPath)) return fail ("--audition needs a folder");
+            continue;
         }
         if (arg == "--list-parameters")
         {
@@ -97,6 +131,11 @@ int main (int argc, char** argv)
             if (! needValue (value) || ! parseNumber (value, 0.0, 600.0, tail))
                 return fail ("--tail needs seconds between 0 and 600");
         }
+        else if (arg == "--seed")
+        {
+            if (! needValue (value) || ! parseNumber (value, 0.0, 2147483647.0, seed) || seed != std::floor (seed))
+                return fail ("--seed needs a whole number from 0");
+        }
         else if (arg == "--bpm")
         {
             if (! needValue (value) || ! parseNumber (value, 20.0, 999.0, bpm))
@@ -128,8 +167,23 @@ int main (int argc, char** argv)
         }
     }
 
-    std::vector<halcyra::TimedMidi> events;
     juce::String error;
+
+    if (auditionPath.isNotEmpty())
+    {
+        const auto folder = juce::File::getCurrentWorkingDirectory().getChildFile (auditionPath);
+        if (! folder.createDirectory())
+            return fail ("cannot create " + folder.getFullPathName());
+        const auto results = halcyra::auditionFactoryPresets (folder, rate, (int) block, bpm > 0.0 ? bpm : 120.0);
+        for (const auto& r : results)
+            std::cout << juce::String (r.index).paddedLeft (' ', 2) << "  " << r.bank << "  " << r.name.paddedRight (' ', 36)
+                      << " peak " << juce::String (r.stats.peak, 3) << "  RMS " << juce::String (r.stats.rms, 4)
+                      << "  centroid " << juce::String ((int) r.centroid).paddedLeft (' ', 5) << " Hz\n";
+        std::cout << "wrote " << results.size() << " renders and " << folder.getChildFile ("index.html").getFullPathName() << "\n";
+        return 0;
+    }
+
+    std::vector<halcyra::TimedMidi> events;
     if (midiPath.isNotEmpty())
     {
         if (! halcyra::readMidiFile (juce::File::getCurrentWorkingDirectory().getChildFile (midiPath), rate, events, error))
@@ -150,6 +204,17 @@ int main (int argc, char** argv)
     halcyra::OfflineRenderer renderer (rate, (int) block);
     if (bpm > 0.0)
         renderer.setTempo (bpm);
+    if (seed >= 0.0)
+        renderer.seedRandomSources ((juce::int64) seed);
+    if (presetText.isNotEmpty())
+    {
+        const int index = halcyra::findFactoryPreset (renderer.processor(), presetText);
+        if (index < 0)
+            return fail ("no factory preset '" + presetText + "' (see --list-presets)");
+        renderer.processor().setCurrentProgram (index);
+    }
+    if (statePath.isNotEmpty() && ! halcyra::loadStateFile (statePath, renderer.processor(), error))
+        return fail (error);
     for (const auto& [id, v] : sets)
         if (! renderer.setParameter (id, v, error))
             return fail (error);
