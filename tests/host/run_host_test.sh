@@ -87,6 +87,28 @@ case "$1" in
     exit 1
     ;;
 
+  ardour-vst3-state)
+    # The plug-in's whole state survives saving and reloading an Ardour session, and a second
+    # save after a reload stores exactly the same state.
+    need ardour7-lua
+    export VST3_PATH="$2"
+    LD_LIBRARY_PATH=/usr/lib/ardour7 /usr/lib/ardour7/ardour-vst3-scanner -f "$2/Halcyra.vst3" > "$WORK/scan.log" 2>&1 \
+      || { echo "FAIL: Ardour's VST3 scanner rejected the plug-in"; cat "$WORK/scan.log"; exit 1; }
+    SESSION="$WORK/state"
+    ardour7-lua "$HERE/create.lua" "$SESSION" state Halcyra > "$WORK/create.log" 2>&1 || true
+    grep -q "^instrument:.*Halcyra" "$WORK/create.log" || { echo "FAIL: Ardour did not load the VST3"; cat "$WORK/create.log"; exit 1; }
+    FILE="$SESSION/state.ardour"
+    "$PY" "$HERE/vst3_state.py" "$FILE" set
+    ardour7-lua "$HERE/resave.lua" "$SESSION" state > "$WORK/resave1.log" 2>&1 || true
+    grep -q "^resaved" "$WORK/resave1.log" || { echo "FAIL: Ardour could not reload the session"; cat "$WORK/resave1.log"; exit 1; }
+    "$PY" "$HERE/vst3_state.py" "$FILE" check
+    FIRST=$("$PY" "$HERE/vst3_state.py" "$FILE" chunk)
+    ardour7-lua "$HERE/resave.lua" "$SESSION" state > "$WORK/resave2.log" 2>&1 || true
+    SECOND=$("$PY" "$HERE/vst3_state.py" "$FILE" chunk)
+    [ "$FIRST" = "$SECOND" ] || { echo "FAIL: a second save after reload stored a different state"; exit 1; }
+    echo "a second save stored an identical state"
+    ;;
+
   *)
-    echo "usage: $0 lv2-metadata|jalv-lv2|ardour-vst3 ..." >&2; exit 2 ;;
+    echo "usage: $0 lv2-metadata|jalv-lv2|ardour-vst3|ardour-vst3-state ..." >&2; exit 2 ;;
 esac
