@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace velmora;
 using namespace testsupport;
 
@@ -308,4 +310,67 @@ TEST (HostState, DamagedBytesChangeNothing)
     proc.setStateInformation (before.getData(), -5);
 
     EXPECT_EQ (stateOf (proc), before);
+}
+
+TEST (HostState, PresetsAndRestoresWhileAnotherThreadRenders)
+{
+    // The message thread loads every factory preset, restores host states and rewires routes
+    // while the audio thread renders chords: the output stays finite and bounded throughout.
+    ProcessorRig rig;
+    auto& proc = rig.proc;
+
+    std::vector<juce::MemoryBlock> states;
+    for (int i : { 3, 25, 44, 47 })
+    {
+        proc.setCurrentProgram (i);
+        proc.setMotionRouteTarget (i % 10, "cutoff");
+        states.push_back ({});
+        proc.getStateInformation (states.back());
+    }
+
+    std::atomic<bool> running { true }, bad { false };
+    std::atomic<int> blocks { 0 };
+    std::thread audio ([&] {
+        juce::AudioBuffer<float> buffer (2, 256);
+        juce::Random rng (5);
+        while (running.load())
+        {
+            juce::MidiBuffer midi;
+            if (rng.nextInt (8) == 0)
+                midi.addEvent (juce::MidiMessage::noteOn (1, 40 + rng.nextInt (40), (juce::uint8) 100), rng.nextInt (256));
+            if (rng.nextInt (8) == 0)
+                midi.addEvent (juce::MidiMessage::noteOff (1, 40 + rng.nextInt (40)), rng.nextInt (256));
+            if (rng.nextInt (6) == 0)
+                midi.addEvent (juce::MidiMessage::controllerEvent (1, 20 + rng.nextInt (10), rng.nextInt (128)), 0);
+            buffer.setSize (2, 256, false, false, true);
+            proc.processBlock (buffer, midi);
+            for (int ch = 0; ch < 2; ++ch)
+                for (int i = 0; i < 256; ++i)
+                {
+                    const float s = buffer.getSample (ch, i);
+                    if (! std::isfinite (s) || std::abs (s) > 2.0f)   // +6 dB over a full-scale tape stage
+                        bad = true;
+                }
+            ++blocks;
+        }
+    });
+
+    for (int round = 0; round < 3; ++round)
+    {
+        for (int i = 0; i < proc.getNumPrograms(); ++i)
+        {
+            proc.setCurrentProgram (i);
+            proc.setLfoTarget (i % 8, i % 2 == 0 ? "shimmer" : "delayTone");
+            setParam (proc, paramIDs::lfoDepth[i % 8], 1.0f);
+            setParam (proc, paramIDs::lfoRate[i % 8], 12.0f);
+            juce::Thread::sleep (1);
+        }
+        for (auto& s : states)
+            proc.setStateInformation (s.getData(), (int) s.getSize());
+    }
+    running = false;
+    audio.join();
+
+    EXPECT_FALSE (bad.load());
+    EXPECT_GT (blocks.load(), 100);
 }
