@@ -1,0 +1,344 @@
+#include "ReferencePadVoice.h"
+#include "engine/Waveshapes.h"
+
+namespace velmora::reference
+{
+
+ReferencePadVoice::ReferencePadVoice()
+{
+    setRenderConfig (config);
+    initialiseVoiceState();
+}
+
+bool ReferencePadVoice::canPlaySound (juce::SynthesiserSound* sound)
+{
+    return dynamic_cast<PadSynthSound*> (sound) != nullptr;
+}
+
+void ReferencePadVoice::prepare (double newSampleRate, int) noexcept
+{
+    sampleRate = newSampleRate;
+    envelope.setSampleRate (newSampleRate);   // rates follow at the next setRenderConfig
+
+    for (auto& f : filters)
+        f.prepare (newSampleRate);
+
+    filters[filterL].setType (TptFilter::Type::lowpass);
+    filters[filterR].setType (TptFilter::Type::lowpass);
+    filters[morphFilterL].setType (TptFilter::Type::bandpass);
+    filters[morphFilterR].setType (TptFilter::Type::bandpass);
+}
+
+void ReferencePadVoice::setRenderConfig (const VoiceRenderConfig& newConfig) noexcept
+{
+    config = newConfig;
+
+    LinearEnvelope::Settings s;
+    s.attack  = juce::jmax (config.attack, 0.001f);
+    s.decay   = 1.2f + 2.2f * config.movement;
+    s.sustain = juce::jlimit (0.42f, 0.98f, 0.74f + 0.12f * config.shimmer);
+    s.release = juce::jmax (config.release, 0.01f);
+    envelope.applySettings (s);
+
+    const float exponent = 0.85f + 2.15f * config.spectralTilt;
+    for (int k = 0; k < numPartials; ++k)
+    {
+        const int n = k + 1;
+        const float divisor = n == 1 ? 1.0f : std::pow ((float) n, exponent);
+        partialGain[(size_t) k] = (1.0f + 0.22f * config.shimmer * std::sin (1.61f * (float) n)) / divisor;
+    }
+}
+
+void ReferencePadVoice::initialiseVoiceState() noexcept
+{
+    const float m = juce::jlimit (0.0f, 1.0f, 0.35f * config.vintageAmount + config.unisonDetune / 24.0f);
+
+    for (size_t u = 0; u < (size_t) maxUnison; ++u)
+    {
+        driftPhase[u] = twoPi * uniform();
+        phaseA[u]     = twoPi * uniform();
+        phaseB[u]     = twoPi * uniform();
+        phaseFm[u]    = twoPi * uniform();
+        phaseSub[u]   = twoPi * uniform();
+
+        for (size_t k = 0; k < (size_t) numPartials; ++k)
+        {
+            partialPhase[u][k]       = twoPi * uniform();
+            partialWobblePhase[u][k] = twoPi * uniform();
+        }
+
+        panOffset[u]    = bipolar();
+        detuneOffset[u] = bipolar();
+        startDelay[u]   = uniform() * (float) sampleRate * 0.0015f * m;
+    }
+}
+
+void ReferencePadVoice::startNote (int midiNoteNumber, float newVelocity, juce::SynthesiserSound*, int)
+{
+    const float f = config.a4Hz * std::pow (2.0f, (config.masterTune / 100.0f + (float) midiNoteNumber - 69.0f) / 12.0f);
+
+    const bool legato = config.monoMode && legatoPending;
+    legatoPending = false;
+    velocity = juce::jlimit (0.0f, 1.0f, newVelocity);
+
+    glideTargetFrequency = glideStartFrequency = f;
+    glideSamplesRemaining = glideSamplesTotal = 0.0f;
+    const float from = currentFrequency > 0.0f ? currentFrequency : f;
+
+    if (config.glideTime > 0.0001f && (legato || currentFrequency > 0.0f))
+    {
+        const float start = juce::jmax (from, 20.0f);
+        glideStartFrequency = currentFrequency = start;
+        glideSamplesRemaining = glideSamplesTotal = config.glideTime * (float) sampleRate;
+    }
+    else
+    {
+        currentFrequency = f;
+    }
+
+    noiseLowpass = 0.0f;
+
+    if (legato)
+    {
+        // A held note glides on without a new attack; a note whose key was already let go
+        // (idle or releasing) is played again, rising from its current level.
+        const auto stage = envelope.getStage();
+        if (stage == LinearEnvelope::Stage::idle || stage == LinearEnvelope::Stage::release)
+            envelope.noteOn();
+    }
+    else
+    {
+        initialiseVoiceState();
+        envelope.noteOn();
+    }
+}
+
+void ReferencePadVoice::stopNote (float, bool allowTailOff)
+{
+    if (allowTailOff)
+    {
+        legatoPending = false;
+        envelope.noteOff();
+    }
+    else if (config.monoMode)
+    {
+        legatoPending = true;   // the mono synth steals its only voice for every new note
+    }
+    else
+    {
+        legatoPending = false;
+        envelope.reset();
+        clearCurrentNote();
+    }
+}
+
+void ReferencePadVoice::silence() noexcept
+{
+    legatoPending = false;
+    envelope.reset();
+    clearCurrentNote();
+}
+
+float ReferencePadVoice::unisonPosition (int u, int unisonVoices) noexcept
+{
+    if (unisonVoices < 2)
+        return 0.0f;
+
+    const int n = unisonCount (unisonVoices);
+    const float centre = (float) (n - 1) * 0.5f;
+    const float halfWidth = juce::jmax (1.0f, centre);
+    return ((float) u - centre) / halfWidth;
+}
+
+float ReferencePadVoice::unisonNorm (int unisonVoices) noexcept
+{
+    return 1.0f / std::sqrt ((float) unisonCount (unisonVoices));
+}
+
+void ReferencePadVoice::setFilter (int slot, float cutoff, float resonance) noexcept
+{
+    // The tangent form needs the cutoff below Nyquist; at low host rates the raised right-hand
+    // cutoffs (and 18 kHz itself) would pass it.
+    const float limit = 0.45f * (float) sampleRate;
+    filters[(size_t) slot].setCutoffAndResonance (juce::jmin (cutoff, limit), resonance);
+}
+
+void ReferencePadVoice::updateFilters (float env, float morph) noexcept
+{
+    const auto& c = config;
+    const float keyBase = juce::jmax (currentFrequency / juce::jmax (c.a4Hz, 55.0f), 0.25f);
+    const float keyFactor = std::pow (keyBase, juce::jlimit (0.0f, 1.0f, c.filterKeytrack));
+    const float envDepth = juce::jlimit (0.0f, 6.0f, (0.85f + 2.6f * velocity * c.velocityFilterAmount) * c.filterEnvAmount);
+
+    const float fc = juce::jlimit (120.0f, 18000.0f,
+                                   keyFactor * c.cutoff * (1.0f + envDepth * env)
+                                       * (0.58f + 0.9f * c.leftPalmX + 0.16f * c.leftPinch));
+    const float q = juce::jlimit (0.1f, 1.18f, c.resonance + 0.12f * c.filterDrive + 0.08f * c.leftOpen);
+
+    setFilter (filterL, fc, q);
+    setFilter (filterR, fc * (1.0f + 0.05f * c.spread), q);
+
+    if (morph > 0.002f)
+    {
+        const float fc2 = juce::jlimit (160.0f, 18000.0f, fc * (1.0f + 3.2f * morph + 0.25f * c.filterDrive));
+        const float q2 = juce::jlimit (0.14f, 1.2f, q + 0.16f * morph + 0.1f * c.filterDrive);
+        setFilter (morphFilterL, fc2, q2);
+        setFilter (morphFilterR, fc2 * (1.0f + 0.04f * c.spread), q2);
+    }
+}
+
+void ReferencePadVoice::renderNextBlock (juce::AudioBuffer<float>& output, int startSample, int numSamples)
+{
+    if (getCurrentlyPlayingNote() < 0)
+        return;
+
+    if (numSamples > 0)
+    {
+        const auto& c = config;
+
+        const float pw = juce::jlimit (0.08f, 0.92f, 0.5f + 0.64f * (c.pwmAmount - 0.5f) + 0.14f * c.leftLift);
+        const float pwB = 0.84f * pw;
+        const float partialLevel = 1.0f + 0.28f * c.shimmer + 0.08f * c.leftLift;
+        const float airAmount = (0.05f + 0.08f * c.leftOpen) * c.noiseMix;
+        const float grainAmount = (0.01f + 0.03f * velocity) * c.characterAmount;
+        const float morph = juce::jlimit (0.0f, 1.0f, c.filterMorph);
+        const float fmIndex = juce::jlimit (0.0f, 2.6f, 2.2f * c.fmAmount);
+        const float driftDepth = 0.45f * c.movement + 2.4f * c.driftAmount + 0.9f * c.vintageAmount;
+        const float characterDrive = 1.0f + (1.2f + 1.8f * velocity) * c.characterAmount;
+        const float drive = 1.0f + 3.8f * c.filterDrive + 0.5f * c.vintageAmount;
+        const float core = juce::jlimit (0.0f, 1.0f, c.padCoreMix);
+
+        const int numCopies = unisonCount (c.unisonVoices);
+        const float norm = 1.0f / std::sqrt ((float) numCopies);
+        const float centre = (float) (numCopies - 1) / 2.0f;
+        const float halfWidth = juce::jmax (1.0f, centre);
+
+        const float aLevel = juce::jlimit (0.0f, 1.0f, c.oscALevel);
+        const float bLevel = juce::jlimit (0.0f, 1.0f, c.oscBLevel);
+        const float subLevel = juce::jlimit (0.0f, 1.0f, c.subLevel);
+        const float fatLevel = juce::jlimit (0.0f, 1.0f, c.fatAmount);
+        const float ringLevel = juce::jlimit (0.0f, 1.0f, c.ringModAmount);
+        const float fmRatio = juce::jlimit (0.25f, 8.0f, c.fmRatio);
+        const float subDivisor = c.subOctave >= 2 ? 4.0f : 2.0f;
+        const float driftStep = 0.00003f + 0.00014f * c.driftAmount + 0.00005f * c.vintageAmount;
+        const float wobbleDepth = c.driftAmount + 0.4f * c.vintageAmount;
+        const float wobbleStepBase = 0.00006f + 0.00011f * c.movement;
+        const float panWidth = 0.16f + 0.84f * c.spread;
+        const float airRight = 0.94f + 0.08f * c.spread;
+        const float srFloat = (float) sampleRate;
+
+        float* left = output.getNumChannels() > 0 ? output.getWritePointer (0) : nullptr;
+        float* right = output.getNumChannels() > 1 ? output.getWritePointer (1) : nullptr;
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            const float r = bipolar();
+            noiseLowpass = 0.992f * noiseLowpass + 0.008f * r;
+
+            if (glideSamplesRemaining > 0.0f && glideSamplesTotal > 0.0f)
+            {
+                float x = juce::jlimit (0.0f, 1.0f, 1.0f - glideSamplesRemaining / juce::jmax (glideSamplesTotal, 1.0f));
+                if (c.glideCurve == 1)
+                    x = x * x;
+                else if (c.glideCurve == 2)
+                    x = 0.5f - 0.5f * std::cos (pi * x);
+
+                currentFrequency = glideStartFrequency + (glideTargetFrequency - glideStartFrequency) * x;
+                glideSamplesRemaining -= 1.0f;
+            }
+            else
+            {
+                currentFrequency = glideTargetFrequency;
+            }
+
+            const float env = envelope.nextSample();
+
+            if (i % 8 == 0)
+                updateFilters (env, morph);
+
+            const float grain = grainAmount * r;
+            const float air = airAmount * (r - noiseLowpass);
+
+            float L = 0.0f, R = 0.0f;
+
+            for (int u = 0; u < numCopies; ++u)
+            {
+                const auto uu = (size_t) u;
+                if (startDelay[uu] > 0.0f)
+                {
+                    startDelay[uu] -= 1.0f;
+                    continue;
+                }
+
+                const float position = c.unisonVoices >= 2 ? ((float) u - centre) / halfWidth : 0.0f;
+
+                driftPhase[uu] = wrapPhase (driftPhase[uu] + driftStep);
+                const float cents = c.unisonDetune * position
+                                  + (0.3f + 0.8f * c.vintageAmount) * detuneOffset[uu]
+                                  + driftDepth * (std::sin (driftPhase[uu]) + 0.35f * std::sin (0.47f * driftPhase[uu] + detuneOffset[uu]));
+                const float inc = std::pow (2.0f, cents / 1200.0f) * currentFrequency * twoPi / srFloat;
+
+                const float oldA = phaseA[uu];
+                phaseA[uu] = wrapPhase (oldA + inc);
+                if (c.oscSync && phaseA[uu] < oldA)
+                    phaseB[uu] = 0.0f;
+                phaseB[uu] = wrapPhase (phaseB[uu] + inc);
+
+                phaseFm[uu] = wrapPhase (phaseFm[uu] + fmRatio * inc);
+                phaseSub[uu] = wrapPhase (phaseSub[uu] + inc / subDivisor);
+
+                const float fm = fmIndex * waveshape (c.oscBShape, phaseFm[uu], pwB, r);
+                const float a = waveshape (c.oscAShape, wrapPhase (phaseA[uu] + 1.5f * fm), pw, r) * aLevel;
+                const float b = waveshape (c.oscBShape, phaseB[uu], pwB, r) * bLevel;
+                const float s = waveshape (c.subShape, phaseSub[uu], 0.5f, r) * subLevel;
+                const float fat = (std::sin (phaseSub[uu]) >= 0.0f ? 1.0f : -1.0f) * fatLevel;
+                const float ring = a * b * ringLevel;
+
+                const float p = position * panWidth + 0.12f * panOffset[uu];
+                const float gainL = 0.5f - 0.34f * p;
+                const float gainR = 0.5f + 0.34f * p;
+
+                float coreL = 0.0f, coreR = 0.0f;
+                auto& pp = partialPhase[uu];
+                auto& wp = partialWobblePhase[uu];
+                for (int k = 0; k < numPartials; ++k)
+                {
+                    const auto kk = (size_t) k;
+                    wp[kk] = wrapPhase (wp[kk] + wobbleStepBase + 0.00001f * (float) k);
+                    pp[kk] = wrapPhase (pp[kk] + partialRatio[kk] * inc * (1.0f + 0.00018f * std::sin (wp[kk]) * wobbleDepth));
+                    const float v = std::sin (pp[kk] + (0.06f + 0.02f * (float) (k + 1)) * fm) * partialGain[kk] * partialLevel;
+                    coreL += v * gainL;
+                    coreR += v * gainR;
+                }
+
+                L += (core * coreL + 0.62f * a + 0.54f * b + 0.52f * s + 0.18f * fat + 0.52f * ring) * norm;
+                R += (core * coreR + 0.54f * a + 0.62f * b + 0.52f * s + 0.18f * fat + 0.52f * ring) * norm;
+            }
+
+            const float amp = 0.22f * env * velocity;
+            const float yL = std::tanh ((L + grain + air) * amp * drive * characterDrive);
+            const float yR = std::tanh ((R + grain + airRight * air) * amp * drive * characterDrive);
+
+            float oL = filters[filterL].processSample (yL);
+            float oR = filters[filterR].processSample (yR);
+
+            if (morph > 0.002f)
+            {
+                const float bL = filters[morphFilterL].processSample (yL);
+                const float bR = filters[morphFilterR].processSample (yR);
+                oL = oL + morph * (0.72f * oL + 1.08f * bL - oL);
+                oR = oR + morph * (0.72f * oR + 1.08f * bR - oR);
+            }
+
+            if (left != nullptr)
+                left[startSample + i] += oL;
+            if (right != nullptr)
+                right[startSample + i] += oR;
+        }
+    }
+
+    if (envelope.isIdle() && ! legatoPending)
+        clearCurrentNote();
+}
+
+} // namespace velmora::reference
