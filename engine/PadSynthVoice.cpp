@@ -1,8 +1,68 @@
 #include "PadSynthVoice.h"
+#include "FastMath.h"
 #include "Waveshapes.h"
 
 namespace velmora
 {
+
+namespace
+{
+    /** One unison copy's twelve partials for one sample: the wobble and partial phases advance
+        with exactly the reference's float operations (they accumulate over the whole note, so they
+        must not drift), only the sines are computed by polynomial. Lanes 12 … 15 are padding.
+        Cloned for AVX2 and plain x86-64; the loader picks the one the processor runs. */
+    __attribute__ ((target_clones ("avx2", "default")))
+    void advancePartials (float* pp, float* wp, const float* ratio, const float* gain,
+                          float inc, float wobbleBase, float wobbleDepth, float fm, float partialLevel,
+                          int wraps, float& sum) noexcept
+    {
+        constexpr int lanes = PadSynthVoice::partialLanes;
+        float unwrapped[lanes];
+        for (int k = 0; k < lanes; ++k)
+        {
+            float w = (wp[k] + wobbleBase) + 0.00001f * (float) k;
+            w = w >= twoPi ? w - twoPi : w;
+            wp[k] = w;
+            const float p = pp[k] + ratio[k] * inc * (1.0f + 0.00018f * fastmath::sin (w) * wobbleDepth);
+            unwrapped[k] = p >= twoPi ? p - twoPi : p;
+        }
+
+        for (int r = 1; r < wraps; ++r)   // high notes: a step can pass 2π more than once
+            for (int k = 0; k < lanes; ++k)
+                unwrapped[k] = unwrapped[k] >= twoPi ? unwrapped[k] - twoPi : unwrapped[k];
+
+        float value[lanes];
+        for (int k = 0; k < lanes; ++k)
+        {
+            pp[k] = unwrapped[k];
+            value[k] = fastmath::sin (unwrapped[k] + (0.06f + 0.02f * (float) (k + 1)) * fm) * gain[k] * partialLevel;
+        }
+
+        // A fixed pairwise sum: the same order on every processor and in every clone.
+        for (int k = 0; k < 8; ++k) value[k] += value[k + 8];
+        for (int k = 0; k < 4; ++k) value[k] += value[k + 4];
+        sum = (value[0] + value[2]) + (value[1] + value[3]);
+    }
+
+    /** The waveform shapes, with the polynomial sine; triangle and square are exact piecewise
+        forms of (2/π)·asin(sin φ) and the sign of sin φ for φ in [0, 2π). */
+    inline float shapeFast (int shape, float phase, float width, float r) noexcept
+    {
+        switch (shape)
+        {
+            case triangle:
+            {
+                const float t = phase * (2.0f / pi);   // 0 … 4 over the cycle
+                return t < 1.0f ? t : (t < 3.0f ? 2.0f - t : t - 4.0f);
+            }
+            case saw:    return 2.0f * phase / twoPi - 1.0f;
+            case square: return phase < pi ? 1.0f : -1.0f;
+            case pulse:  return width > phase / twoPi ? 1.0f : -1.0f;
+            case noise:  return r;
+            default:     return fastmath::sin (phase);
+        }
+    }
+}
 
 PadSynthVoice::PadSynthVoice()
 {
@@ -45,7 +105,7 @@ void PadSynthVoice::setRenderConfig (const VoiceRenderConfig& newConfig) noexcep
     {
         const int n = k + 1;
         const float divisor = n == 1 ? 1.0f : std::pow ((float) n, exponent);
-        partialGain[(size_t) k] = (1.0f + 0.22f * config.shimmer * std::sin (1.61f * (float) n)) / divisor;
+        partialGain[k] = (1.0f + 0.22f * config.shimmer * std::sin (1.61f * (float) n)) / divisor;
     }
 }
 
@@ -275,7 +335,7 @@ void PadSynthVoice::renderNextBlock (juce::AudioBuffer<float>& output, int start
                 driftPhase[uu] = wrapPhase (driftPhase[uu] + driftStep);
                 const float cents = c.unisonDetune * position
                                   + (0.3f + 0.8f * c.vintageAmount) * detuneOffset[uu]
-                                  + driftDepth * (std::sin (driftPhase[uu]) + 0.35f * std::sin (0.47f * driftPhase[uu] + detuneOffset[uu]));
+                                  + driftDepth * (fastmath::sin (driftPhase[uu]) + 0.35f * fastmath::sin (0.47f * driftPhase[uu] + detuneOffset[uu]));
                 const float inc = std::pow (2.0f, cents / 1200.0f) * currentFrequency * twoPi / srFloat;
 
                 const float oldA = phaseA[uu];
@@ -287,29 +347,23 @@ void PadSynthVoice::renderNextBlock (juce::AudioBuffer<float>& output, int start
                 phaseFm[uu] = wrapPhase (phaseFm[uu] + fmRatio * inc);
                 phaseSub[uu] = wrapPhase (phaseSub[uu] + inc / subDivisor);
 
-                const float fm = fmIndex * waveshape (c.oscBShape, phaseFm[uu], pwB, r);
-                const float a = waveshape (c.oscAShape, wrapPhase (phaseA[uu] + 1.5f * fm), pw, r) * aLevel;
-                const float b = waveshape (c.oscBShape, phaseB[uu], pwB, r) * bLevel;
-                const float s = waveshape (c.subShape, phaseSub[uu], 0.5f, r) * subLevel;
-                const float fat = (std::sin (phaseSub[uu]) >= 0.0f ? 1.0f : -1.0f) * fatLevel;
+                const float fm = fmIndex * shapeFast (c.oscBShape, phaseFm[uu], pwB, r);
+                const float a = aLevel > 0.0f || ringLevel > 0.0f ? shapeFast (c.oscAShape, wrapPhase (phaseA[uu] + 1.5f * fm), pw, r) * aLevel : 0.0f;
+                const float b = bLevel > 0.0f ? shapeFast (c.oscBShape, phaseB[uu], pwB, r) * bLevel : 0.0f;
+                const float s = subLevel > 0.0f ? shapeFast (c.subShape, phaseSub[uu], 0.5f, r) * subLevel : 0.0f;
+                const float fat = (phaseSub[uu] < pi ? 1.0f : -1.0f) * fatLevel;
                 const float ring = a * b * ringLevel;
 
                 const float p = position * panWidth + 0.12f * panOffset[uu];
                 const float gainL = 0.5f - 0.34f * p;
                 const float gainR = 0.5f + 0.34f * p;
 
-                float coreL = 0.0f, coreR = 0.0f;
-                auto& pp = partialPhase[uu];
-                auto& wp = partialWobblePhase[uu];
-                for (int k = 0; k < numPartials; ++k)
-                {
-                    const auto kk = (size_t) k;
-                    wp[kk] = wrapPhase (wp[kk] + wobbleStepBase + 0.00001f * (float) k);
-                    pp[kk] = wrapPhase (pp[kk] + partialRatio[kk] * inc * (1.0f + 0.00018f * std::sin (wp[kk]) * wobbleDepth));
-                    const float v = std::sin (pp[kk] + (0.06f + 0.02f * (float) (k + 1)) * fm) * partialGain[kk] * partialLevel;
-                    coreL += v * gainL;
-                    coreR += v * gainR;
-                }
+                const int wraps = 1 + (int) (16.0f * inc * 1.001f / twoPi);
+                float partialSum = 0.0f;
+                advancePartials (partialPhase[uu], partialWobblePhase[uu], partialRatio, partialGain,
+                                 inc, wobbleStepBase, wobbleDepth, fm, partialLevel, wraps, partialSum);
+                const float coreL = partialSum * gainL;
+                const float coreR = partialSum * gainR;
 
                 L += (core * coreL + 0.62f * a + 0.54f * b + 0.52f * s + 0.18f * fat + 0.52f * ring) * norm;
                 R += (core * coreR + 0.54f * a + 0.62f * b + 0.52f * s + 0.18f * fat + 0.52f * ring) * norm;

@@ -27,6 +27,7 @@ class PadSynthVoice : public juce::SynthesiserVoice
 public:
     static constexpr int maxUnison = 5;
     static constexpr int numPartials = 12;
+    static constexpr int partialLanes = 16;   // the partial tables padded to whole vector registers
 
     PadSynthVoice();
 
@@ -51,7 +52,7 @@ public:
     float getVelocity() const noexcept                     { return velocity; }
     float getStartDelay (int copy) const noexcept          { return startDelay[(size_t) copy]; }
     float getPhaseA (int copy) const noexcept              { return phaseA[(size_t) copy]; }
-    float getPartialGain (int k) const noexcept            { return partialGain[(size_t) k]; }
+    float getPartialGain (int k) const noexcept            { return partialGain[k]; }
     bool isLegatoPending() const noexcept                  { return legatoPending; }
 
     /** Ends the note at once, whatever the mode (a mono voice would otherwise hold it for legato). */
@@ -89,11 +90,12 @@ private:
 
     std::array<float, maxUnison> phaseA {}, phaseB {}, phaseFm {}, phaseSub {}, driftPhase {};
     std::array<float, maxUnison> panOffset {}, detuneOffset {}, startDelay {};
-    std::array<std::array<float, numPartials>, maxUnison> partialPhase {}, partialWobblePhase {};
-
-    static constexpr std::array<float, numPartials> partialRatio { 0.5f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f,
-                                                                   6.0f, 8.0f, 10.0f, 12.0f, 14.0f, 16.0f };
-    std::array<float, numPartials> partialGain {};
+    // Lanes 12 … 15 have ratio and gain 0: they compute nothing audible.
+    alignas (64) float partialPhase[maxUnison][partialLanes] {};
+    alignas (64) float partialWobblePhase[maxUnison][partialLanes] {};
+    alignas (64) float partialGain[partialLanes] {};
+    alignas (64) static constexpr float partialRatio[partialLanes] { 0.5f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 8.0f,
+                                                                     10.0f, 12.0f, 14.0f, 16.0f, 0.0f, 0.0f, 0.0f, 0.0f };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PadSynthVoice)
 };
