@@ -370,8 +370,8 @@ void PadSynthVoice::renderNextBlock (juce::AudioBuffer<float>& output, int start
             }
 
             const float amp = 0.22f * env * velocity;
-            const float yL = std::tanh ((L + grain + air) * amp * drive * characterDrive);
-            const float yR = std::tanh ((R + grain + airRight * air) * amp * drive * characterDrive);
+            const float yL = fastmath::tanh ((L + grain + air) * amp * drive * characterDrive);
+            const float yR = fastmath::tanh ((R + grain + airRight * air) * amp * drive * characterDrive);
 
             float oL = filters[filterL].processSample (yL);
             float oR = filters[filterR].processSample (yR);
