@@ -11,7 +11,7 @@ namespace
         with exactly the reference's float operations (they accumulate over the whole note, so they
         must not drift), only the sines are computed by polynomial. Lanes 12 … 15 are padding.
         Cloned for AVX2 and plain x86-64; the loader picks the one the processor runs. */
-    __attribute__ ((target_clones ("avx2", "default")))
+    __attribute__ ((target_clones ("avx512f", "avx2", "default")))
     void advancePartials (float* pp, float* wp, const float* ratio, const float* gain,
                           float inc, float wobbleBase, float wobbleDepth, float fm, float partialLevel,
                           int wraps, float& sum) noexcept
