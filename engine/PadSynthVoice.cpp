@@ -2,6 +2,15 @@
 #include "FastMath.h"
 #include "Waveshapes.h"
 
+// Run-time dispatch between instruction sets goes through an ifunc resolver, which runs while
+// the program is being loaded; sanitizer runtimes are not ready then, so their builds use the
+// plain version only.
+#if defined (__SANITIZE_THREAD__) || defined (__SANITIZE_ADDRESS__)
+ #define HALCYRA_DISPATCHED
+#else
+ #define HALCYRA_DISPATCHED __attribute__ ((target_clones ("avx512f", "avx2", "default")))
+#endif
+
 namespace velmora
 {
 
@@ -10,8 +19,8 @@ namespace
     /** One unison copy's twelve partials for one sample: the wobble and partial phases advance
         with exactly the reference's float operations (they accumulate over the whole note, so they
         must not drift), only the sines are computed by polynomial. Lanes 12 … 15 are padding.
-        Cloned for AVX2 and plain x86-64; the loader picks the one the processor runs. */
-    __attribute__ ((target_clones ("avx512f", "avx2", "default")))
+        Cloned for AVX-512, AVX2 and plain x86-64; the loader picks the one the processor runs. */
+    HALCYRA_DISPATCHED
     void advancePartials (float* pp, float* wp, const float* ratio, const float* gain,
                           float inc, float wobbleBase, float wobbleDepth, float fm, float partialLevel,
                           int wraps, float& sum) noexcept
