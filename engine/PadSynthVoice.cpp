@@ -2,6 +2,11 @@
 #include "FastMath.h"
 #include "Waveshapes.h"
 
+#include <cstring>
+
+// The lane type is only ever passed between inlined helpers of this file.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
 // Run-time dispatch between instruction sets goes through an ifunc resolver, which runs while
 // the program is being loaded; sanitizer runtimes are not ready then, so their builds use the
 // plain version only.
@@ -16,41 +21,72 @@ namespace velmora
 
 namespace
 {
-    /** One unison copy's twelve partials for one sample: the wobble and partial phases advance
-        with exactly the reference's float operations (they accumulate over the whole note, so they
-        must not drift), only the sines are computed by polynomial. Lanes 12 … 15 are padding.
+    using Lanes = float __attribute__ ((vector_size (64)));   // the sixteen partial lanes
+    using LaneInts = int __attribute__ ((vector_size (64)));
+
+    /** The polynomial sine of fastmath::sin on all lanes; arguments here are never below −π. */
+    __attribute__ ((always_inline)) inline Lanes sinLanes (Lanes x) noexcept
+    {
+        const Lanes shifted = x * 0.15915494f + 0.5f;                    // positive: truncation floors
+        const Lanes q = __builtin_convertvector (__builtin_convertvector (shifted, LaneInts), Lanes);
+        Lanes y = (x - q * 6.28125f) - q * 0.0019353071795864769f;
+        y = y > 1.57079633f ? 3.14159265f - y : y;
+        y = y < -1.57079633f ? -3.14159265f - y : y;
+        const Lanes z = y * y;
+        Lanes p = z * -1.6059043836821614e-10f + 2.5052108385441720e-8f;
+        p = p * z - 2.7557319223985893e-6f;
+        p = p * z + 1.9841269841269841e-4f;
+        p = p * z - 8.3333333333333333e-3f;
+        p = p * z + 1.6666666666666667e-1f;
+        return y - y * z * p;
+    }
+
+    /** One unison copy's twelve partials over a run of samples, time first: the lanes' phases
+        stay in registers. The wobble and partial phases advance with exactly the reference's
+        float operations (they accumulate over a whole note, so they must not drift); only the
+        sines are polynomial. Lanes 12 … 15 are padding (ratio and gain 0). A sample in which the
+        copy waits out its start delay leaves every phase as it is.
         Cloned for AVX-512, AVX2 and plain x86-64; the loader picks the one the processor runs. */
     HALCYRA_DISPATCHED
-    void advancePartials (float* pp, float* wp, const float* ratio, const float* gain,
-                          float inc, float wobbleBase, float wobbleDepth, float fm, float partialLevel,
-                          int wraps, float& sum) noexcept
+    void partialsOverTime (float* phases, float* wobbles, const float* ratio, const float* gain,
+                           const float* inc, const float* fm, const int* active, int numSamples,
+                           float wobbleBase, float wobbleDepth, float partialLevel, int wraps, float* sums) noexcept
     {
-        constexpr int lanes = PadSynthVoice::partialLanes;
-        float unwrapped[lanes];
-        for (int k = 0; k < lanes; ++k)
+        Lanes P, W, R, G, K, C;
+        std::memcpy (&P, phases, sizeof (Lanes));
+        std::memcpy (&W, wobbles, sizeof (Lanes));
+        std::memcpy (&R, ratio, sizeof (Lanes));
+        std::memcpy (&G, gain, sizeof (Lanes));
+        for (int k = 0; k < 16; ++k)
         {
-            float w = (wp[k] + wobbleBase) + 0.00001f * (float) k;
-            w = w >= twoPi ? w - twoPi : w;
-            wp[k] = w;
-            const float p = pp[k] + ratio[k] * inc * (1.0f + 0.00018f * fastmath::sin (w) * wobbleDepth);
-            unwrapped[k] = p >= twoPi ? p - twoPi : p;
+            K[k] = 0.00001f * (float) k;
+            C[k] = 0.06f + 0.02f * (float) (k + 1);
         }
 
-        for (int r = 1; r < wraps; ++r)   // high notes: a step can pass 2π more than once
-            for (int k = 0; k < lanes; ++k)
-                unwrapped[k] = unwrapped[k] >= twoPi ? unwrapped[k] - twoPi : unwrapped[k];
-
-        float value[lanes];
-        for (int k = 0; k < lanes; ++k)
+        for (int i = 0; i < numSamples; ++i)
         {
-            pp[k] = unwrapped[k];
-            value[k] = fastmath::sin (unwrapped[k] + (0.06f + 0.02f * (float) (k + 1)) * fm) * gain[k] * partialLevel;
+            if (active[i] == 0)
+            {
+                sums[i] = 0.0f;
+                continue;
+            }
+
+            const Lanes w = (W + wobbleBase) + K;
+            W = w >= twoPi ? w - twoPi : w;
+            Lanes x = P + R * inc[i] * (1.0f + 0.00018f * sinLanes (W) * wobbleDepth);
+            for (int r = 0; r < wraps; ++r)   // as often as one step can pass 2π
+                x = x >= twoPi ? x - twoPi : x;
+            P = x;
+
+            const Lanes v = sinLanes (x + C * fm[i]) * G * partialLevel;
+            // A fixed pairwise sum: the same order on every processor and in every clone.
+            const float a0 = v[0] + v[8], a1 = v[1] + v[9], a2 = v[2] + v[10], a3 = v[3] + v[11];
+            const float a4 = v[4] + v[12], a5 = v[5] + v[13], a6 = v[6] + v[14], a7 = v[7] + v[15];
+            sums[i] = ((a0 + a4) + (a2 + a6)) + ((a1 + a5) + (a3 + a7));
         }
 
-        // A fixed pairwise sum: the same order on every processor and in every clone.
-        for (int k = 0; k < 8; ++k) value[k] += value[k + 8];
-        for (int k = 0; k < 4; ++k) value[k] += value[k + 4];
-        sum = (value[0] + value[2]) + (value[1] + value[3]);
+        std::memcpy (phases, &P, sizeof (Lanes));
+        std::memcpy (wobbles, &W, sizeof (Lanes));
     }
 
     /** The waveform shapes, with the polynomial sine; triangle and square are exact piecewise
@@ -232,10 +268,10 @@ void PadSynthVoice::setFilter (int slot, float cutoff, float resonance) noexcept
     filters[(size_t) slot].setCutoffAndResonance (juce::jmin (cutoff, limit), resonance);
 }
 
-void PadSynthVoice::updateFilters (float env, float morph) noexcept
+void PadSynthVoice::updateFilters (float env, float morph, float frequency) noexcept
 {
     const auto& c = config;
-    const float keyBase = juce::jmax (currentFrequency / juce::jmax (c.a4Hz, 55.0f), 0.25f);
+    const float keyBase = juce::jmax (frequency / juce::jmax (c.a4Hz, 55.0f), 0.25f);
     const float keyFactor = std::pow (keyBase, juce::jlimit (0.0f, 1.0f, c.filterKeytrack));
     const float envDepth = juce::jlimit (0.0f, 6.0f, (0.85f + 2.6f * velocity * c.velocityFilterAmount) * c.filterEnvAmount);
 
@@ -299,104 +335,137 @@ void PadSynthVoice::renderNextBlock (juce::AudioBuffer<float>& output, int start
         float* left = output.getNumChannels() > 0 ? output.getWritePointer (0) : nullptr;
         float* right = output.getNumChannels() > 1 ? output.getWritePointer (1) : nullptr;
 
-        for (int i = 0; i < numSamples; ++i)
+        // A call is rendered in runs of up to 64 samples: first what the whole voice needs per
+        // sample, then each unison copy over the run (oscillators, then its partials time-first),
+        // then the drive and filters. Runs are multiples of 8 long, so the filters still update on
+        // every 8th sample of the call.
+        constexpr int run = 64;
+        float noiseIn[run], airIn[run], envAt[run], frequencyAt[run], L[run], R[run];
+        float inc[run], fmAt[run], oscL[run], oscR[run], partialSum[run];
+        int active[run];
+
+        for (int runStart = 0; runStart < numSamples; runStart += run)
         {
-            const float r = bipolar();
-            noiseLowpass = 0.992f * noiseLowpass + 0.008f * r;
+            const int n = juce::jmin (run, numSamples - runStart);
 
-            if (glideSamplesRemaining > 0.0f && glideSamplesTotal > 0.0f)
+            for (int i = 0; i < n; ++i)
             {
-                float x = juce::jlimit (0.0f, 1.0f, 1.0f - glideSamplesRemaining / juce::jmax (glideSamplesTotal, 1.0f));
-                if (c.glideCurve == 1)
-                    x = x * x;
-                else if (c.glideCurve == 2)
-                    x = 0.5f - 0.5f * std::cos (pi * x);
+                const float r = bipolar();
+                noiseLowpass = 0.992f * noiseLowpass + 0.008f * r;
 
-                currentFrequency = glideStartFrequency + (glideTargetFrequency - glideStartFrequency) * x;
-                glideSamplesRemaining -= 1.0f;
+                if (glideSamplesRemaining > 0.0f && glideSamplesTotal > 0.0f)
+                {
+                    float x = juce::jlimit (0.0f, 1.0f, 1.0f - glideSamplesRemaining / juce::jmax (glideSamplesTotal, 1.0f));
+                    if (c.glideCurve == 1)
+                        x = x * x;
+                    else if (c.glideCurve == 2)
+                        x = 0.5f - 0.5f * std::cos (pi * x);
+
+                    currentFrequency = glideStartFrequency + (glideTargetFrequency - glideStartFrequency) * x;
+                    glideSamplesRemaining -= 1.0f;
+                }
+                else
+                {
+                    currentFrequency = glideTargetFrequency;
+                }
+
+                frequencyAt[i] = currentFrequency;
+                envAt[i] = envelope.nextSample();
+                noiseIn[i] = r;
+                airIn[i] = airAmount * (r - noiseLowpass);
+                L[i] = R[i] = 0.0f;
             }
-            else
-            {
-                currentFrequency = glideTargetFrequency;
-            }
-
-            const float env = envelope.nextSample();
-
-            if (i % 8 == 0)
-                updateFilters (env, morph);
-
-            const float grain = grainAmount * r;
-            const float air = airAmount * (r - noiseLowpass);
-
-            float L = 0.0f, R = 0.0f;
 
             for (int u = 0; u < numCopies; ++u)
             {
                 const auto uu = (size_t) u;
-                if (startDelay[uu] > 0.0f)
+                const float position = c.unisonVoices >= 2 ? ((float) u - centre) / halfWidth : 0.0f;
+                const float pan = position * panWidth + 0.12f * panOffset[uu];
+                const float gainL = 0.5f - 0.34f * pan;
+                const float gainR = 0.5f + 0.34f * pan;
+                float topStep = 0.0f;
+
+                for (int i = 0; i < n; ++i)
                 {
-                    startDelay[uu] -= 1.0f;
-                    continue;
+                    if (startDelay[uu] > 0.0f)
+                    {
+                        startDelay[uu] -= 1.0f;
+                        active[i] = 0;
+                        inc[i] = fmAt[i] = oscL[i] = oscR[i] = 0.0f;
+                        continue;
+                    }
+                    active[i] = 1;
+                    const float r = noiseIn[i];
+
+                    driftPhase[uu] = wrapPhase (driftPhase[uu] + driftStep);
+                    const float cents = c.unisonDetune * position
+                                      + (0.3f + 0.8f * c.vintageAmount) * detuneOffset[uu]
+                                      + driftDepth * (fastmath::sin (driftPhase[uu]) + 0.35f * fastmath::sin (0.47f * driftPhase[uu] + detuneOffset[uu]));
+                    const float step = std::pow (2.0f, cents / 1200.0f) * frequencyAt[i] * twoPi / srFloat;
+                    inc[i] = step;
+                    topStep = juce::jmax (topStep, step);
+
+                    const float oldA = phaseA[uu];
+                    phaseA[uu] = wrapPhase (oldA + step);
+                    if (c.oscSync && phaseA[uu] < oldA)
+                        phaseB[uu] = 0.0f;
+                    phaseB[uu] = wrapPhase (phaseB[uu] + step);
+
+                    phaseFm[uu] = wrapPhase (phaseFm[uu] + fmRatio * step);
+                    phaseSub[uu] = wrapPhase (phaseSub[uu] + step / subDivisor);
+
+                    const float fm = fmIndex * shapeFast (c.oscBShape, phaseFm[uu], pwB, r);
+                    const float a = shapeFast (c.oscAShape, wrapPhase (phaseA[uu] + 1.5f * fm), pw, r) * aLevel;
+                    const float b = shapeFast (c.oscBShape, phaseB[uu], pwB, r) * bLevel;
+                    const float s = shapeFast (c.subShape, phaseSub[uu], 0.5f, r) * subLevel;
+                    const float fat = (phaseSub[uu] < pi ? 1.0f : -1.0f) * fatLevel;
+                    const float ring = a * b * ringLevel;
+                    fmAt[i] = fm;
+                    oscL[i] = 0.62f * a + 0.54f * b + 0.52f * s + 0.18f * fat + 0.52f * ring;
+                    oscR[i] = 0.54f * a + 0.62f * b + 0.52f * s + 0.18f * fat + 0.52f * ring;
                 }
 
-                const float position = c.unisonVoices >= 2 ? ((float) u - centre) / halfWidth : 0.0f;
+                const int wraps = 1 + (int) (16.0f * topStep * 1.001f / twoPi);
+                partialsOverTime (partialPhase[uu], partialWobblePhase[uu], partialRatio, partialGain, inc, fmAt, active, n,
+                                  wobbleStepBase, wobbleDepth, partialLevel, wraps, partialSum);
 
-                driftPhase[uu] = wrapPhase (driftPhase[uu] + driftStep);
-                const float cents = c.unisonDetune * position
-                                  + (0.3f + 0.8f * c.vintageAmount) * detuneOffset[uu]
-                                  + driftDepth * (fastmath::sin (driftPhase[uu]) + 0.35f * fastmath::sin (0.47f * driftPhase[uu] + detuneOffset[uu]));
-                const float inc = std::pow (2.0f, cents / 1200.0f) * currentFrequency * twoPi / srFloat;
-
-                const float oldA = phaseA[uu];
-                phaseA[uu] = wrapPhase (oldA + inc);
-                if (c.oscSync && phaseA[uu] < oldA)
-                    phaseB[uu] = 0.0f;
-                phaseB[uu] = wrapPhase (phaseB[uu] + inc);
-
-                phaseFm[uu] = wrapPhase (phaseFm[uu] + fmRatio * inc);
-                phaseSub[uu] = wrapPhase (phaseSub[uu] + inc / subDivisor);
-
-                const float fm = fmIndex * shapeFast (c.oscBShape, phaseFm[uu], pwB, r);
-                const float a = aLevel > 0.0f || ringLevel > 0.0f ? shapeFast (c.oscAShape, wrapPhase (phaseA[uu] + 1.5f * fm), pw, r) * aLevel : 0.0f;
-                const float b = bLevel > 0.0f ? shapeFast (c.oscBShape, phaseB[uu], pwB, r) * bLevel : 0.0f;
-                const float s = subLevel > 0.0f ? shapeFast (c.subShape, phaseSub[uu], 0.5f, r) * subLevel : 0.0f;
-                const float fat = (phaseSub[uu] < pi ? 1.0f : -1.0f) * fatLevel;
-                const float ring = a * b * ringLevel;
-
-                const float p = position * panWidth + 0.12f * panOffset[uu];
-                const float gainL = 0.5f - 0.34f * p;
-                const float gainR = 0.5f + 0.34f * p;
-
-                const int wraps = 1 + (int) (16.0f * inc * 1.001f / twoPi);
-                float partialSum = 0.0f;
-                advancePartials (partialPhase[uu], partialWobblePhase[uu], partialRatio, partialGain,
-                                 inc, wobbleStepBase, wobbleDepth, fm, partialLevel, wraps, partialSum);
-                const float coreL = partialSum * gainL;
-                const float coreR = partialSum * gainR;
-
-                L += (core * coreL + 0.62f * a + 0.54f * b + 0.52f * s + 0.18f * fat + 0.52f * ring) * norm;
-                R += (core * coreR + 0.54f * a + 0.62f * b + 0.52f * s + 0.18f * fat + 0.52f * ring) * norm;
+                for (int i = 0; i < n; ++i)
+                {
+                    if (active[i] == 0)
+                        continue;
+                    L[i] += (core * (partialSum[i] * gainL) + oscL[i]) * norm;
+                    R[i] += (core * (partialSum[i] * gainR) + oscR[i]) * norm;
+                }
             }
 
-            const float amp = 0.22f * env * velocity;
-            const float yL = fastmath::tanh ((L + grain + air) * amp * drive * characterDrive);
-            const float yR = fastmath::tanh ((R + grain + airRight * air) * amp * drive * characterDrive);
-
-            float oL = filters[filterL].processSample (yL);
-            float oR = filters[filterR].processSample (yR);
-
-            if (morph > 0.002f)
+            for (int i = 0; i < n; ++i)
             {
-                const float bL = filters[morphFilterL].processSample (yL);
-                const float bR = filters[morphFilterR].processSample (yR);
-                oL = oL + morph * (0.72f * oL + 1.08f * bL - oL);
-                oR = oR + morph * (0.72f * oR + 1.08f * bR - oR);
-            }
+                const float env = envAt[i];
+                if ((runStart + i) % 8 == 0)
+                    updateFilters (env, morph, frequencyAt[i]);
 
-            if (left != nullptr)
-                left[startSample + i] += oL;
-            if (right != nullptr)
-                right[startSample + i] += oR;
+                const float grain = grainAmount * noiseIn[i];
+                const float air = airIn[i];
+                const float amp = 0.22f * env * velocity;
+                const float yL = fastmath::tanh ((L[i] + grain + air) * amp * drive * characterDrive);
+                const float yR = fastmath::tanh ((R[i] + grain + airRight * air) * amp * drive * characterDrive);
+
+                float oL = filters[filterL].processSample (yL);
+                float oR = filters[filterR].processSample (yR);
+
+                if (morph > 0.002f)
+                {
+                    const float bL = filters[morphFilterL].processSample (yL);
+                    const float bR = filters[morphFilterR].processSample (yR);
+                    oL = oL + morph * (0.72f * oL + 1.08f * bL - oL);
+                    oR = oR + morph * (0.72f * oR + 1.08f * bR - oR);
+                }
+
+                if (left != nullptr)
+                    left[startSample + runStart + i] += oL;
+                if (right != nullptr)
+                    right[startSample + runStart + i] += oR;
+            }
         }
     }
 

@@ -66,7 +66,7 @@ public:
 
 private:
     void initialiseVoiceState() noexcept;
-    void updateFilters (float env, float morph) noexcept;
+    void updateFilters (float env, float morph, float frequency) noexcept;
     void setFilter (int slot, float cutoff, float resonance) noexcept;
     float uniform() noexcept  { return juce::jmin (random.nextFloat(), 0.9999999f); }
     float bipolar() noexcept  { return 2.0f * uniform() - 1.0f; }
