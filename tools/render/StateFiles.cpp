@@ -5,11 +5,11 @@
 namespace halcyra
 {
 
-bool loadStateFile (const juce::String& spec, VelmoraSynthAudioProcessor& processor, juce::String& error)
+bool loadStateFile (const juce::String& source, VelmoraSynthAudioProcessor& processor, juce::String& error)
 {
-    const auto path = spec.upToLastOccurrenceOf ("#", false, false);
-    const auto patchName = spec.containsChar ('#') ? spec.fromLastOccurrenceOf ("#", false, false).trim() : juce::String();
-    const auto file = juce::File::getCurrentWorkingDirectory().getChildFile (spec.containsChar ('#') ? path : spec);
+    const auto path = source.upToLastOccurrenceOf ("#", false, false);
+    const auto patchName = source.containsChar ('#') ? source.fromLastOccurrenceOf ("#", false, false).trim() : juce::String();
+    const auto file = juce::File::getCurrentWorkingDirectory().getChildFile (source.containsChar ('#') ? path : source);
 
     juce::MemoryBlock bytes;
     if (! file.existsAsFile() || ! file.loadFileAsData (bytes))
