@@ -372,5 +372,5 @@ TEST (HostState, PresetsAndRestoresWhileAnotherThreadRenders)
     audio.join();
 
     EXPECT_FALSE (bad.load());
-    EXPECT_GT (blocks.load(), 100);
+    EXPECT_GT (blocks.load(), 20);   // the two threads really overlapped
 }
