@@ -63,6 +63,13 @@ namespace
             C[k] = 0.06f + 0.02f * (float) (k + 1);
         }
 
+        // The wobble phase moves by a constant step below 2·10⁻⁴ rad, and its sine only scales the
+        // partial step by 1 + 1.8·10⁻⁴·sin: the sine follows by rotation over the run, started
+        // exactly, far closer than that scale's last bit.
+        const Lanes step = K + wobbleBase;
+        const Lanes rotateSin = sinLanes (step), rotateCos = sinLanes (step + 1.57079633f);
+        Lanes wobbleSin = sinLanes (W), wobbleCos = sinLanes (W + 1.57079633f);
+
         for (int i = 0; i < numSamples; ++i)
         {
             if (active[i] == 0)
@@ -73,7 +80,10 @@ namespace
 
             const Lanes w = (W + wobbleBase) + K;
             W = w >= twoPi ? w - twoPi : w;
-            Lanes x = P + R * inc[i] * (1.0f + 0.00018f * sinLanes (W) * wobbleDepth);
+            const Lanes nextSin = wobbleSin * rotateCos + wobbleCos * rotateSin;
+            wobbleCos = wobbleCos * rotateCos - wobbleSin * rotateSin;
+            wobbleSin = nextSin;
+            Lanes x = P + R * inc[i] * (1.0f + 0.00018f * wobbleSin * wobbleDepth);
             for (int r = 0; r < wraps; ++r)   // as often as one step can pass 2π
                 x = x >= twoPi ? x - twoPi : x;
             P = x;
