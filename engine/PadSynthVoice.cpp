@@ -117,6 +117,74 @@ namespace
             default:     return fastmath::sin (phase);
         }
     }
+
+    /** What one unison copy's oscillators need for a run of samples. */
+    struct OscillatorRun
+    {
+        const float* frequency;
+        const float* noise;
+        int numSamples;
+        float position, unisonDetune, detuneSpread, driftDepth, driftStep, sampleRate, fmRatio, subDivisor, fmIndex;
+        float pw, pwB, aLevel, bLevel, subLevel, fatLevel, ringLevel;
+        int aShape, bShape, subShape;
+        bool sync;
+        float detuneOffset;
+    };
+
+    struct CopyPhases
+    {
+        float drift, a, b, fm, sub, startDelay;
+    };
+
+    /** One copy's drift, step, oscillator phases and shapes over a run, in the reference's order
+        of operations (the phases accumulate over a note). Returns the largest step of the run.
+        Cloned per instruction set like the partial kernel. */
+    HALCYRA_DISPATCHED
+    float runOscillators (const OscillatorRun& o, CopyPhases& ph, float* inc, float* fmAt,
+                          float* oscL, float* oscR, int* active) noexcept
+    {
+        float topStep = 0.0f;
+        for (int i = 0; i < o.numSamples; ++i)
+        {
+            if (ph.startDelay > 0.0f)
+            {
+                ph.startDelay -= 1.0f;
+                active[i] = 0;
+                inc[i] = fmAt[i] = oscL[i] = oscR[i] = 0.0f;
+                continue;
+            }
+            active[i] = 1;
+            const float r = o.noise[i];
+
+            ph.drift = wrapPhase (ph.drift + o.driftStep);
+            const float cents = o.unisonDetune * o.position
+                              + o.detuneSpread * o.detuneOffset
+                              + o.driftDepth * (fastmath::sin (ph.drift) + 0.35f * fastmath::sin (0.47f * ph.drift + o.detuneOffset));
+            const float step = std::pow (2.0f, cents / 1200.0f) * o.frequency[i] * twoPi / o.sampleRate;
+            inc[i] = step;
+            topStep = std::max (topStep, step);
+
+            const float oldA = ph.a;
+            ph.a = wrapPhase (oldA + step);
+            if (o.sync && ph.a < oldA)
+                ph.b = 0.0f;
+            ph.b = wrapPhase (ph.b + step);
+
+            ph.fm = wrapPhase (ph.fm + o.fmRatio * step);
+            ph.sub = wrapPhase (ph.sub + step / o.subDivisor);
+
+            const float fm = o.fmIndex * shapeFast (o.bShape, ph.fm, o.pwB, r);
+            const float a = shapeFast (o.aShape, wrapPhase (ph.a + 1.5f * fm), o.pw, r) * o.aLevel;
+            const float b = shapeFast (o.bShape, ph.b, o.pwB, r) * o.bLevel;
+            const float sb = shapeFast (o.subShape, ph.sub, 0.5f, r) * o.subLevel;
+            const float fat = (ph.sub < pi ? 1.0f : -1.0f) * o.fatLevel;
+            const float ring = a * b * o.ringLevel;
+            fmAt[i] = fm;
+            oscL[i] = 0.62f * a + 0.54f * b + 0.52f * sb + 0.18f * fat + 0.52f * ring;
+            oscR[i] = 0.54f * a + 0.62f * b + 0.52f * sb + 0.18f * fat + 0.52f * ring;
+        }
+        return topStep;
+    }
 }
 
 PadSynthVoice::PadSynthVoice()
@@ -395,45 +463,17 @@ void PadSynthVoice::renderNextBlock (juce::AudioBuffer<float>& output, int start
                 const float gainR = 0.5f + 0.34f * pan;
                 float topStep = 0.0f;
 
-                for (int i = 0; i < n; ++i)
-                {
-                    if (startDelay[uu] > 0.0f)
-                    {
-                        startDelay[uu] -= 1.0f;
-                        active[i] = 0;
-                        inc[i] = fmAt[i] = oscL[i] = oscR[i] = 0.0f;
-                        continue;
-                    }
-                    active[i] = 1;
-                    const float r = noiseIn[i];
-
-                    driftPhase[uu] = wrapPhase (driftPhase[uu] + driftStep);
-                    const float cents = c.unisonDetune * position
-                                      + (0.3f + 0.8f * c.vintageAmount) * detuneOffset[uu]
-                                      + driftDepth * (fastmath::sin (driftPhase[uu]) + 0.35f * fastmath::sin (0.47f * driftPhase[uu] + detuneOffset[uu]));
-                    const float step = std::pow (2.0f, cents / 1200.0f) * frequencyAt[i] * twoPi / srFloat;
-                    inc[i] = step;
-                    topStep = juce::jmax (topStep, step);
-
-                    const float oldA = phaseA[uu];
-                    phaseA[uu] = wrapPhase (oldA + step);
-                    if (c.oscSync && phaseA[uu] < oldA)
-                        phaseB[uu] = 0.0f;
-                    phaseB[uu] = wrapPhase (phaseB[uu] + step);
-
-                    phaseFm[uu] = wrapPhase (phaseFm[uu] + fmRatio * step);
-                    phaseSub[uu] = wrapPhase (phaseSub[uu] + step / subDivisor);
-
-                    const float fm = fmIndex * shapeFast (c.oscBShape, phaseFm[uu], pwB, r);
-                    const float a = shapeFast (c.oscAShape, wrapPhase (phaseA[uu] + 1.5f * fm), pw, r) * aLevel;
-                    const float b = shapeFast (c.oscBShape, phaseB[uu], pwB, r) * bLevel;
-                    const float s = shapeFast (c.subShape, phaseSub[uu], 0.5f, r) * subLevel;
-                    const float fat = (phaseSub[uu] < pi ? 1.0f : -1.0f) * fatLevel;
-                    const float ring = a * b * ringLevel;
-                    fmAt[i] = fm;
-                    oscL[i] = 0.62f * a + 0.54f * b + 0.52f * s + 0.18f * fat + 0.52f * ring;
-                    oscR[i] = 0.54f * a + 0.62f * b + 0.52f * s + 0.18f * fat + 0.52f * ring;
-                }
+                OscillatorRun run_ { frequencyAt, noiseIn, n, position, c.unisonDetune, 0.3f + 0.8f * c.vintageAmount, driftDepth,
+                                     driftStep, srFloat, fmRatio, subDivisor, fmIndex, pw, pwB, aLevel, bLevel, subLevel,
+                                     fatLevel, ringLevel, c.oscAShape, c.oscBShape, c.subShape, c.oscSync, detuneOffset[uu] };
+                CopyPhases phases_ { driftPhase[uu], phaseA[uu], phaseB[uu], phaseFm[uu], phaseSub[uu], startDelay[uu] };
+                topStep = runOscillators (run_, phases_, inc, fmAt, oscL, oscR, active);
+                driftPhase[uu] = phases_.drift;
+                phaseA[uu] = phases_.a;
+                phaseB[uu] = phases_.b;
+                phaseFm[uu] = phases_.fm;
+                phaseSub[uu] = phases_.sub;
+                startDelay[uu] = phases_.startDelay;
 
                 const int wraps = 1 + (int) (16.0f * topStep * 1.001f / twoPi);
                 partialsOverTime (partialPhase[uu], partialWobblePhase[uu], partialRatio, partialGain, inc, fmAt, active, n,
