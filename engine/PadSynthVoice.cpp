@@ -5,12 +5,17 @@
 #include <cstring>
 
 // The lane type is only ever passed between inlined helpers of this file.
-#pragma GCC diagnostic ignored "-Wpsabi"
+#if defined (__GNUC__) && ! defined (__clang__)
+ #pragma GCC diagnostic ignored "-Wpsabi"
+#endif
 
 // Run-time dispatch between instruction sets goes through an ifunc resolver, which runs while
 // the program is being loaded; sanitizer runtimes are not ready then, so their builds use the
 // plain version only.
-#if defined (__SANITIZE_THREAD__) || defined (__SANITIZE_ADDRESS__)
+// Only ELF platforms (Linux) have ifunc resolvers; elsewhere (the macOS build) the plain version
+// is compiled for the build's own target.
+#if defined (__SANITIZE_THREAD__) || defined (__SANITIZE_ADDRESS__) || ! defined (__linux__) \
+    || ! (defined (__x86_64__) || defined (__i386__)) || defined (__clang__)
  #define HALCYRA_DISPATCHED
 #else
  #define HALCYRA_DISPATCHED __attribute__ ((target_clones ("avx512f", "avx2", "default")))
