@@ -64,7 +64,9 @@ public:
     static float unisonNorm (int unisonVoices) noexcept;
     static int unisonCount (int unisonVoices) noexcept { return unisonVoices < 2 ? 1 : juce::jmin (unisonVoices, maxUnison); }
 
-private:
+protected:
+    // Protected so that the tests' reference voice can render the same state with the plain
+    // per-sample formulas (tests/reference); nothing else derives from this class.
     void initialiseVoiceState() noexcept;
     void updateFilters (float env, float morph, float frequency) noexcept;
     void setFilter (int slot, float cutoff, float resonance) noexcept;

@@ -72,7 +72,7 @@ TEST (VoiceAccuracy, EngineFollowsThePlainFormulasInTheWorstCase)
 {
     const auto notes = { 36, 43, 48, 55, 60, 64, 67, 71, 74, 79 };
     const auto fast = render<velmora::PadSynthVoice, velmora::PadSynthSound> (worstCase(), 2.0, notes);
-    const auto plain = render<velmora::reference::ReferencePadVoice, velmora::reference::PadSynthSound> (worstCase(), 2.0, notes);
+    const auto plain = render<velmora::reference::ReferencePadVoice, velmora::PadSynthSound> (worstCase(), 2.0, notes);
 
     float largest = 0.0f, peak = 0.0f;
     for (int ch = 0; ch < 2; ++ch)
@@ -99,7 +99,7 @@ TEST (VoiceAccuracy, EveryShapeAndHighNotesStayClose)
         c.subOctave = 1 + shape % 2;
         const auto notes = { 24, 90, 108, 127 };
         const auto fast = render<velmora::PadSynthVoice, velmora::PadSynthSound> (c, 0.5, notes);
-        const auto plain = render<velmora::reference::ReferencePadVoice, velmora::reference::PadSynthSound> (c, 0.5, notes);
+        const auto plain = render<velmora::reference::ReferencePadVoice, velmora::PadSynthSound> (c, 0.5, notes);
         float largest = 0.0f;
         for (int ch = 0; ch < 2; ++ch)
             for (int i = 0; i < fast.getNumSamples(); ++i)

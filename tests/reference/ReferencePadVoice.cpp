@@ -1,191 +1,9 @@
 #include "ReferencePadVoice.h"
+
 #include "engine/Waveshapes.h"
 
 namespace velmora::reference
 {
-
-ReferencePadVoice::ReferencePadVoice()
-{
-    setRenderConfig (config);
-    initialiseVoiceState();
-}
-
-bool ReferencePadVoice::canPlaySound (juce::SynthesiserSound* sound)
-{
-    return dynamic_cast<PadSynthSound*> (sound) != nullptr;
-}
-
-void ReferencePadVoice::prepare (double newSampleRate, int) noexcept
-{
-    sampleRate = newSampleRate;
-    envelope.setSampleRate (newSampleRate);   // rates follow at the next setRenderConfig
-
-    for (auto& f : filters)
-        f.prepare (newSampleRate);
-
-    filters[filterL].setType (TptFilter::Type::lowpass);
-    filters[filterR].setType (TptFilter::Type::lowpass);
-    filters[morphFilterL].setType (TptFilter::Type::bandpass);
-    filters[morphFilterR].setType (TptFilter::Type::bandpass);
-}
-
-void ReferencePadVoice::setRenderConfig (const VoiceRenderConfig& newConfig) noexcept
-{
-    config = newConfig;
-
-    LinearEnvelope::Settings s;
-    s.attack  = juce::jmax (config.attack, 0.001f);
-    s.decay   = 1.2f + 2.2f * config.movement;
-    s.sustain = juce::jlimit (0.42f, 0.98f, 0.74f + 0.12f * config.shimmer);
-    s.release = juce::jmax (config.release, 0.01f);
-    envelope.applySettings (s);
-
-    const float exponent = 0.85f + 2.15f * config.spectralTilt;
-    for (int k = 0; k < numPartials; ++k)
-    {
-        const int n = k + 1;
-        const float divisor = n == 1 ? 1.0f : std::pow ((float) n, exponent);
-        partialGain[(size_t) k] = (1.0f + 0.22f * config.shimmer * std::sin (1.61f * (float) n)) / divisor;
-    }
-}
-
-void ReferencePadVoice::initialiseVoiceState() noexcept
-{
-    const float m = juce::jlimit (0.0f, 1.0f, 0.35f * config.vintageAmount + config.unisonDetune / 24.0f);
-
-    for (size_t u = 0; u < (size_t) maxUnison; ++u)
-    {
-        driftPhase[u] = twoPi * uniform();
-        phaseA[u]     = twoPi * uniform();
-        phaseB[u]     = twoPi * uniform();
-        phaseFm[u]    = twoPi * uniform();
-        phaseSub[u]   = twoPi * uniform();
-
-        for (size_t k = 0; k < (size_t) numPartials; ++k)
-        {
-            partialPhase[u][k]       = twoPi * uniform();
-            partialWobblePhase[u][k] = twoPi * uniform();
-        }
-
-        panOffset[u]    = bipolar();
-        detuneOffset[u] = bipolar();
-        startDelay[u]   = uniform() * (float) sampleRate * 0.0015f * m;
-    }
-}
-
-void ReferencePadVoice::startNote (int midiNoteNumber, float newVelocity, juce::SynthesiserSound*, int)
-{
-    const float f = config.a4Hz * std::pow (2.0f, (config.masterTune / 100.0f + (float) midiNoteNumber - 69.0f) / 12.0f);
-
-    const bool legato = config.monoMode && legatoPending;
-    legatoPending = false;
-    velocity = juce::jlimit (0.0f, 1.0f, newVelocity);
-
-    glideTargetFrequency = glideStartFrequency = f;
-    glideSamplesRemaining = glideSamplesTotal = 0.0f;
-    const float from = currentFrequency > 0.0f ? currentFrequency : f;
-
-    if (config.glideTime > 0.0001f && (legato || currentFrequency > 0.0f))
-    {
-        const float start = juce::jmax (from, 20.0f);
-        glideStartFrequency = currentFrequency = start;
-        glideSamplesRemaining = glideSamplesTotal = config.glideTime * (float) sampleRate;
-    }
-    else
-    {
-        currentFrequency = f;
-    }
-
-    noiseLowpass = 0.0f;
-
-    if (legato)
-    {
-        // A held note glides on without a new attack; a note whose key was already let go
-        // (idle or releasing) is played again, rising from its current level.
-        const auto stage = envelope.getStage();
-        if (stage == LinearEnvelope::Stage::idle || stage == LinearEnvelope::Stage::release)
-            envelope.noteOn();
-    }
-    else
-    {
-        initialiseVoiceState();
-        envelope.noteOn();
-    }
-}
-
-void ReferencePadVoice::stopNote (float, bool allowTailOff)
-{
-    if (allowTailOff)
-    {
-        legatoPending = false;
-        envelope.noteOff();
-    }
-    else if (config.monoMode)
-    {
-        legatoPending = true;   // the mono synth steals its only voice for every new note
-    }
-    else
-    {
-        legatoPending = false;
-        envelope.reset();
-        clearCurrentNote();
-    }
-}
-
-void ReferencePadVoice::silence() noexcept
-{
-    legatoPending = false;
-    envelope.reset();
-    clearCurrentNote();
-}
-
-float ReferencePadVoice::unisonPosition (int u, int unisonVoices) noexcept
-{
-    if (unisonVoices < 2)
-        return 0.0f;
-
-    const int n = unisonCount (unisonVoices);
-    const float centre = (float) (n - 1) * 0.5f;
-    const float halfWidth = juce::jmax (1.0f, centre);
-    return ((float) u - centre) / halfWidth;
-}
-
-float ReferencePadVoice::unisonNorm (int unisonVoices) noexcept
-{
-    return 1.0f / std::sqrt ((float) unisonCount (unisonVoices));
-}
-
-void ReferencePadVoice::setFilter (int slot, float cutoff, float resonance) noexcept
-{
-    // The tangent form needs the cutoff below Nyquist; at low host rates the raised right-hand
-    // cutoffs (and 18 kHz itself) would pass it.
-    const float limit = 0.45f * (float) sampleRate;
-    filters[(size_t) slot].setCutoffAndResonance (juce::jmin (cutoff, limit), resonance);
-}
-
-void ReferencePadVoice::updateFilters (float env, float morph) noexcept
-{
-    const auto& c = config;
-    const float keyBase = juce::jmax (currentFrequency / juce::jmax (c.a4Hz, 55.0f), 0.25f);
-    const float keyFactor = std::pow (keyBase, juce::jlimit (0.0f, 1.0f, c.filterKeytrack));
-    const float envDepth = juce::jlimit (0.0f, 6.0f, (0.85f + 2.6f * velocity * c.velocityFilterAmount) * c.filterEnvAmount);
-
-    const float fc = juce::jlimit (120.0f, 18000.0f,
-                                   keyFactor * c.cutoff * (1.0f + envDepth * env)
-                                       * (0.58f + 0.9f * c.leftPalmX + 0.16f * c.leftPinch));
-    const float q = juce::jlimit (0.1f, 1.18f, c.resonance + 0.12f * c.filterDrive + 0.08f * c.leftOpen);
-
-    setFilter (filterL, fc, q);
-    setFilter (filterR, fc * (1.0f + 0.05f * c.spread), q);
-
-    if (morph > 0.002f)
-    {
-        const float fc2 = juce::jlimit (160.0f, 18000.0f, fc * (1.0f + 3.2f * morph + 0.25f * c.filterDrive));
-        const float q2 = juce::jlimit (0.14f, 1.2f, q + 0.16f * morph + 0.1f * c.filterDrive);
-        setFilter (morphFilterL, fc2, q2);
-        setFilter (morphFilterR, fc2 * (1.0f + 0.04f * c.spread), q2);
-    }
-}
 
 void ReferencePadVoice::renderNextBlock (juce::AudioBuffer<float>& output, int startSample, int numSamples)
 {
@@ -254,7 +72,7 @@ void ReferencePadVoice::renderNextBlock (juce::AudioBuffer<float>& output, int s
             const float env = envelope.nextSample();
 
             if (i % 8 == 0)
-                updateFilters (env, morph);
+                updateFilters (env, morph, currentFrequency);
 
             const float grain = grainAmount * r;
             const float air = airAmount * (r - noiseLowpass);
@@ -306,7 +124,7 @@ void ReferencePadVoice::renderNextBlock (juce::AudioBuffer<float>& output, int s
                     const auto kk = (size_t) k;
                     wp[kk] = wrapPhase (wp[kk] + wobbleStepBase + 0.00001f * (float) k);
                     pp[kk] = wrapPhase (pp[kk] + partialRatio[kk] * inc * (1.0f + 0.00018f * std::sin (wp[kk]) * wobbleDepth));
-                    const float v = std::sin (pp[kk] + (0.06f + 0.02f * (float) (k + 1)) * fm) * partialGain[kk] * partialLevel;
+                    const float v = std::sin (pp[kk] + (0.06f + 0.02f * (float) (k + 1)) * fm) * partialGain[k] * partialLevel;
                     coreL += v * gainL;
                     coreR += v * gainR;
                 }

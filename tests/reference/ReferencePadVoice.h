@@ -1,104 +1,19 @@
 #pragma once
 
-#include "engine/LinearEnvelope.h"
-#include "engine/TptFilter.h"
-#include "engine/VoiceRenderConfig.h"
+#include "engine/PadSynthVoice.h"
 
-#include <juce_audio_basics/juce_audio_basics.h>
-
-#include <array>
-
-// The pad voice written as its plain per-sample formulas (std::sin, std::pow, std::tanh for
-// every value, every sample). The engine's voice computes the same sequence of phase, filter and
-// envelope operations with faster kernels; the tests hold the two side by side.
+// The pad voice rendered with its plain per-sample formulas: std::sin, std::pow and std::tanh for
+// every value of every sample, one unison copy and one partial at a time. Note starts, envelopes,
+// filter settings and random draws are the engine voice's own; only rendering differs, so the
+// tests can hold the engine's fast kernels against it.
 namespace velmora::reference
 {
 
-/** The one sound every pad voice plays: any note, any channel. */
-class PadSynthSound : public juce::SynthesiserSound
+class ReferencePadVoice : public velmora::PadSynthVoice
 {
 public:
-    bool appliesToNote (int) override    { return true; }
-    bool appliesToChannel (int) override { return true; }
-};
-
-/** A pad voice: up to five detuned copies of a twelve-partial additive core with two waveform
-    oscillators (FM, sync, ring), a sub and a fat square, through a linear envelope, tanh drive
-    and a low-pass / band-pass morphing filter pair per channel. */
-class ReferencePadVoice : public juce::SynthesiserVoice
-{
-public:
-    static constexpr int maxUnison = 5;
-    static constexpr int numPartials = 12;
-
-    ReferencePadVoice();
-
-    bool canPlaySound (juce::SynthesiserSound*) override;
-    void startNote (int midiNoteNumber, float velocity, juce::SynthesiserSound*, int currentPitchWheelPosition) override;
-    void stopNote (float velocity, bool allowTailOff) override;
-    void pitchWheelMoved (int) override {}
-    void controllerMoved (int, int) override {}
     void renderNextBlock (juce::AudioBuffer<float>& output, int startSample, int numSamples) override;
     using juce::SynthesiserVoice::renderNextBlock;
-
-    void setRenderConfig (const VoiceRenderConfig& newConfig) noexcept;
-    void prepare (double newSampleRate, int maximumBlockSize) noexcept;
-
-    /** Replaces the random source (tests seed it to make a voice reproducible). */
-    void setRandomSeed (juce::int64 seed) noexcept { random.setSeed (seed); }
-
-    // Read-only views for tests and the display.
-    const VoiceRenderConfig& getConfig() const noexcept   { return config; }
-    const LinearEnvelope& getEnvelope() const noexcept     { return envelope; }
-    float getCurrentFrequency() const noexcept             { return currentFrequency; }
-    float getVelocity() const noexcept                     { return velocity; }
-    float getStartDelay (int copy) const noexcept          { return startDelay[(size_t) copy]; }
-    float getPhaseA (int copy) const noexcept              { return phaseA[(size_t) copy]; }
-    float getPartialGain (int k) const noexcept            { return partialGain[(size_t) k]; }
-    bool isLegatoPending() const noexcept                  { return legatoPending; }
-
-    /** Ends the note at once, whatever the mode (a mono voice would otherwise hold it for legato). */
-    void silence() noexcept;
-    const TptFilter& getFilter (int index) const noexcept  { return filters[(size_t) index]; }
-
-    /** Pan position −1 … +1 of copy u when n copies play, and the stack's gain 1/√n. */
-    static float unisonPosition (int u, int unisonVoices) noexcept;
-    static float unisonNorm (int unisonVoices) noexcept;
-    static int unisonCount (int unisonVoices) noexcept { return unisonVoices < 2 ? 1 : juce::jmin (unisonVoices, maxUnison); }
-
-private:
-    void initialiseVoiceState() noexcept;
-    void updateFilters (float env, float morph) noexcept;
-    void setFilter (int slot, float cutoff, float resonance) noexcept;
-    float uniform() noexcept  { return juce::jmin (random.nextFloat(), 0.9999999f); }
-    float bipolar() noexcept  { return 2.0f * uniform() - 1.0f; }
-
-    VoiceRenderConfig config;
-    LinearEnvelope envelope;
-
-    // Low-pass pair, then the band-pass pair the morph blends in.
-    enum FilterSlot { filterL, filterR, morphFilterL, morphFilterR };
-    std::array<TptFilter, 4> filters;
-
-    juce::Random random;
-    double sampleRate = 44100.0;
-
-    float currentFrequency = 440.0f;
-    float glideStartFrequency = 440.0f, glideTargetFrequency = 440.0f;
-    float glideSamplesRemaining = 0.0f, glideSamplesTotal = 0.0f;
-    float velocity = 1.0f;
-    float noiseLowpass = 0.0f;
-    bool legatoPending = false;
-
-    std::array<float, maxUnison> phaseA {}, phaseB {}, phaseFm {}, phaseSub {}, driftPhase {};
-    std::array<float, maxUnison> panOffset {}, detuneOffset {}, startDelay {};
-    std::array<std::array<float, numPartials>, maxUnison> partialPhase {}, partialWobblePhase {};
-
-    static constexpr std::array<float, numPartials> partialRatio { 0.5f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f,
-                                                                   6.0f, 8.0f, 10.0f, 12.0f, 14.0f, 16.0f };
-    std::array<float, numPartials> partialGain {};
-
-    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ReferencePadVoice)
 };
 
 } // namespace velmora::reference
