@@ -25,6 +25,7 @@ VelmoraSynthAudioProcessor::VelmoraSynthAudioProcessor()
     for (size_t i = 0; i < specs.size(); ++i)
     {
         rawValues[i] = parameterState.getRawParameterValue (specs[i].id);
+        modulatedRead[i] = isModulatedRead ((int) i);
         parameters[i] = parameterState.getParameter (specs[i].id);
         jassert (rawValues[i] != nullptr && parameters[i] != nullptr);
     }
@@ -137,7 +138,7 @@ void VelmoraSynthAudioProcessor::readBlockParameters (const MotionState& motion)
     {
         const auto raw = rawValues[(size_t) i]->load (std::memory_order_relaxed);
         blockParameters.raw[(size_t) i] = raw;
-        blockParameters.effective[(size_t) i] = isModulatedRead (i) ? effectiveValue (i, motion, routes) : raw;
+        blockParameters.effective[(size_t) i] = modulatedRead[(size_t) i] ? effectiveValue (i, motion, routes) : raw;
     }
 }
 

@@ -168,6 +168,7 @@ private:
     // Cached at construction so the audio thread never looks parameters up by name.
     std::array<std::atomic<float>*, velmora::param::count> rawValues {};
     std::array<juce::RangedAudioParameter*, velmora::param::count> parameters {};
+    std::array<bool, velmora::param::count> modulatedRead {};   // read through modulation by the driver
 
     std::array<velmora::PadSynthVoice*, 11> voices {};
     velmora::BlockParameters blockParameters;
