@@ -2,6 +2,7 @@
 
 #include "LinearEnvelope.h"
 #include "TptFilter.h"
+#include "VoiceKernels.h"
 #include "VoiceRenderConfig.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
@@ -50,8 +51,8 @@ public:
     const LinearEnvelope& getEnvelope() const noexcept     { return envelope; }
     float getCurrentFrequency() const noexcept             { return currentFrequency; }
     float getVelocity() const noexcept                     { return velocity; }
-    float getStartDelay (int copy) const noexcept          { return startDelay[(size_t) copy]; }
-    float getPhaseA (int copy) const noexcept              { return phaseA[(size_t) copy]; }
+    float getStartDelay (int copy) const noexcept          { return startDelay[copy]; }
+    float getPhaseA (int copy) const noexcept              { return phaseA[copy]; }
     float getPartialGain (int k) const noexcept            { return partialGain[k]; }
     bool isLegatoPending() const noexcept                  { return legatoPending; }
 
@@ -90,14 +91,19 @@ protected:
     float noiseLowpass = 0.0f;
     bool legatoPending = false;
 
-    std::array<float, maxUnison> phaseA {}, phaseB {}, phaseFm {}, phaseSub {}, driftPhase {};
-    std::array<float, maxUnison> panOffset {}, detuneOffset {}, startDelay {};
+    // One slot per unison copy, padded to whole vector registers (the kernels read them as lanes).
+    static constexpr int copySlots = voicekernels::copyLanes;
+    alignas (32) float phaseA[copySlots] {}, phaseB[copySlots] {}, phaseFm[copySlots] {}, phaseSub[copySlots] {};
+    alignas (32) float driftPhase[copySlots] {}, panOffset[copySlots] {}, detuneOffset[copySlots] {}, startDelay[copySlots] {};
     // Lanes 12 … 15 have ratio and gain 0: they compute nothing audible.
     alignas (64) float partialPhase[maxUnison][partialLanes] {};
     alignas (64) float partialWobblePhase[maxUnison][partialLanes] {};
     alignas (64) float partialGain[partialLanes] {};
     alignas (64) static constexpr float partialRatio[partialLanes] { 0.5f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 8.0f,
                                                                      10.0f, 12.0f, 14.0f, 16.0f, 0.0f, 0.0f, 0.0f, 0.0f };
+
+    // The filter update's key factor, kept while frequency and key tracking stay the same.
+    float keyFactorBase = -1.0f, keyFactorTrack = -1.0f, keyFactor = 1.0f;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PadSynthVoice)
 };

@@ -20,19 +20,21 @@ public:
     {
         sampleRate = newSampleRate;
         reset();
-        setCutoffAndResonance (cutoff, resonance);
+        computeCoefficients();
     }
 
     void reset() noexcept { s1 = s2 = 0.0f; }
 
-    /** No range checks: callers keep the cutoff below half the sample rate. */
+    /** No range checks: callers keep the cutoff below half the sample rate. Setting the values
+        the filter already has keeps its coefficients (they would come out the same). */
     void setCutoffAndResonance (float newCutoff, float newResonance) noexcept
     {
+        if (newCutoff == cutoff && newResonance == resonance)
+            return;
+
         cutoff = newCutoff;
         resonance = newResonance;
-        g  = (float) std::tan (3.141592653589793 * (double) cutoff / sampleRate);
-        R2 = (float) (1.0 / (double) resonance);
-        h  = (float) (1.0 / (1.0 + (double) R2 * (double) g + (double) g * (double) g));
+        computeCoefficients();
     }
 
     float processSample (float x) noexcept
@@ -49,6 +51,13 @@ public:
     float getResonance() const noexcept { return resonance; }
 
 private:
+    void computeCoefficients() noexcept
+    {
+        g  = (float) std::tan (3.141592653589793 * (double) cutoff / sampleRate);
+        R2 = (float) (1.0 / (double) resonance);
+        h  = (float) (1.0 / (1.0 + (double) R2 * (double) g + (double) g * (double) g));
+    }
+
     Type type = Type::lowpass;
     double sampleRate = 44100.0;
     float cutoff = 1000.0f, resonance = 0.70710678f;
