@@ -43,6 +43,12 @@ void PadSynthVoice::setRenderConfig (const VoiceRenderConfig& newConfig) noexcep
     s.release = juce::jmax (config.release, 0.01f);
     envelope.applySettings (s);
 
+    // Every block brings a record; the gains only change with tilt and shimmer.
+    if (config.spectralTilt == gainsTilt && config.shimmer == gainsShimmer)
+        return;
+
+    gainsTilt = config.spectralTilt;
+    gainsShimmer = config.shimmer;
     const float exponent = 0.85f + 2.15f * config.spectralTilt;
     for (int k = 0; k < numPartials; ++k)
     {

@@ -102,6 +102,8 @@ protected:
     alignas (64) static constexpr float partialRatio[partialLanes] { 0.5f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 8.0f,
                                                                      10.0f, 12.0f, 14.0f, 16.0f, 0.0f, 0.0f, 0.0f, 0.0f };
 
+    float gainsTilt = -1.0f, gainsShimmer = -1.0f;   // what the partial gains were computed for
+
     // The filter update's key factor, kept while frequency and key tracking stay the same.
     float keyFactorBase = -1.0f, keyFactorTrack = -1.0f, keyFactor = 1.0f;
 

@@ -43,8 +43,8 @@ struct CopyPhases
     float* startDelay;
 };
 
-/** One run's oscillator results: value [sample · stride + copy], so a sample's copies sit side by
-    side (stride 4 for up to four copies, else 8). Inactive samples (start delay) hold 0. */
+/** One run's oscillator results: value [sample · stride + copy], the stride being the copy count,
+    so a sample's copies sit side by side. Inactive samples (start delay) hold 0. */
 struct OscillatorRun
 {
     static constexpr int capacity = runLength * copyLanes + 16;   // room for a last partial vector

@@ -46,16 +46,6 @@ namespace
         }
     }
 
-    /** V (four or eight lanes) repeated across the sixteen lanes of F16. */
-    template <typename V>
-    HALCYRA_LANES_INLINE F16 tile (const float* values) noexcept
-    {
-        F16 t;
-        for (int l = 0; l < 16; ++l)
-            t[l] = values[l % laneCount<V>];
-        return t;
-    }
-
     /** Scratch for one run, [sample · stride + copy] like OscillatorRun. */
     struct OscillatorScratch
     {
@@ -65,20 +55,24 @@ namespace
         alignas (64) float frequency[capacity];
         alignas (64) float noise[capacity];
         alignas (64) float x[capacity];          // cents / 1200
-        alignas (64) int nearMidpoint[capacity];
+        alignas (64) float centsBase[capacity], detuneOffset[capacity];
+        alignas (64) float nearMidpoint[capacity];   // 1 where powf must decide the rounding
         alignas (64) float a[capacity], b[capacity], fm[capacity], sub[capacity];
     };
 
     /** The oscillators over a run in four passes: the drift phases (serial, copies as lanes), the
         pitch steps (independent per sample, sixteen values at a time), the oscillator phases
         (serial) and the shapes (independent again). Splitting the serial chains from the long
-        independent arithmetic lets the processor overlap samples instead of waiting on each one. */
+        independent arithmetic lets the processor overlap samples instead of waiting on each one.
+        Values are packed with a stride of the copy count, so the independent passes compute no
+        empty lanes: the serial passes store whole vectors at each sample's offset, and the lanes
+        past the copy count are overwritten by the next sample (the last ones land in padding). */
     template <typename V, bool smallPitch>
     HALCYRA_LANES_INLINE void oscillatorLanes (const OscillatorSettings& s, CopyPhases ph, const float* frequency,
                                                const float* noise, int numSamples, OscillatorRun& out,
                                                OscillatorScratch& w) noexcept
     {
-        constexpr int stride = laneCount<V>;
+        const int stride = s.numCopies;
         const int count = numSamples * stride;
         const int padded = (count + 15) & ~15;
         out.stride = stride;
@@ -87,6 +81,7 @@ namespace
         {
             V drift = load<V> (ph.drift), delay = load<V> (ph.startDelay), waited {};
             const V one = splat<V> (1.0f), zero {};
+            const V base = load<V> (s.centsBase), detune = load<V> (s.detuneOffset);
             for (int i = 0; i < numSamples; ++i)
             {
                 const auto waiting = delay > 0.0f;
@@ -99,24 +94,26 @@ namespace
                 store (w.waiting + i * stride, waiting ? one : zero);
                 store (w.frequency + i * stride, splat<V> (frequency[i]));
                 store (w.noise + i * stride, splat<V> (noise[i]));
+                store (w.centsBase + i * stride, base);
+                store (w.detuneOffset + i * stride, detune);
             }
             for (int e = count; e < padded; ++e)
-                w.drift[e] = w.waiting[e] = w.frequency[e] = w.noise[e] = 0.0f;
+                w.drift[e] = w.waiting[e] = w.frequency[e] = w.noise[e] = w.centsBase[e] = w.detuneOffset[e] = 0.0f;
 
             store (ph.drift, drift);
             store (ph.startDelay, delay);
-            for (int l = 0; l < stride; ++l)
-                out.firstActive[l] = (int) waited[l];
+            for (int u = 0; u < stride; ++u)
+                out.firstActive[u] = (int) waited[u];
         }
 
         // Pass 2: cents and pitch steps.
         {
-            const F16 base = tile<V> (s.centsBase), detune = tile<V> (s.detuneOffset);
-            I16 anyNear {};
+            D16 anyNear {};
             for (int e = 0; e < padded; e += 16)
             {
                 const F16 drift = load<F16> (w.drift + e);
-                const F16 cents = base + s.driftDepth * (sinNear (drift) + 0.35f * sinNear (0.47f * drift + detune));
+                const F16 cents = load<F16> (w.centsBase + e)
+                                + s.driftDepth * (sinNear (drift) + 0.35f * sinNear (0.47f * drift + load<F16> (w.detuneOffset + e)));
                 const F16 x = cents / 1200.0f;
                 F16 power;
                 if constexpr (smallPitch)
@@ -128,11 +125,12 @@ namespace
                     // values are passed to powf below, so both give the same step to the last bit.
                     const D16 exact = exp2Small (x);
                     power = __builtin_convertvector (exact, F16);
-                    const D16 steps = exact * (exact < 1.0 ? 16777216.0 : 8388608.0);   // in float steps
-                    const D16 fraction = steps - __builtin_convertvector (__builtin_convertvector (steps, I16), D16);
-                    const I16 near = __builtin_convertvector ((fraction - 0.5) * (fraction - 0.5) < 0.01 * 0.01, I16);
-                    anyNear |= near;
-                    store (w.nearMidpoint + e, near);
+                    const D16 lowBinade = exact * 16777216.0, highBinade = exact * 8388608.0;
+                    const D16 steps = exact < 1.0 ? lowBinade : highBinade;   // in float steps
+                    const D16 half = steps - __builtin_convertvector (__builtin_convertvector (steps, I16), D16) - 0.5;
+                    const D16 near = half * half < 0.01 * 0.01 ? D16 {} + 1.0 : D16 {};
+                    anyNear += near;
+                    store (w.nearMidpoint + e, __builtin_convertvector (near, F16));
                 }
                 else
                 {
@@ -147,12 +145,12 @@ namespace
 
             if constexpr (smallPitch)
             {
-                bool fix = false;
+                double nearCount = 0.0;
                 for (int l = 0; l < 16; ++l)
-                    fix = fix || anyNear[l] != 0;
-                if (fix)
+                    nearCount += anyNear[l];
+                if (nearCount > 0.0)
                     for (int e = 0; e < count; ++e)
-                        if (w.nearMidpoint[e] != 0 && w.waiting[e] == 0.0f)
+                        if (w.nearMidpoint[e] != 0.0f && w.waiting[e] == 0.0f)
                             out.inc[e] = std::pow (2.0f, w.x[e]) * w.frequency[e] * twoPi / s.sampleRate;
             }
         }
