@@ -315,7 +315,6 @@ void PadSynthVoice::renderNextBlock (juce::AudioBuffer<float>& output, int start
                 envAt[i] = envelope.nextSample();
                 noiseIn[i] = r;
                 airIn[i] = airAmount * (r - noiseLowpass);
-                L[i] = R[i] = 0.0f;
             }
 
             const float topStep = topFrequency * pitchBound * twoPi / osc.sampleRate;
@@ -325,20 +324,33 @@ void PadSynthVoice::renderNextBlock (juce::AudioBuffer<float>& output, int start
             advancePartials (partialPhase, partialWobblePhase, numCopies, oscRun, n, wobbleStep, wobbleDepth,
                              1 + (int) (16.0f * topStep / twoPi), partialPhases);
 
-            for (int u = 0; u < numCopies; ++u)
+            // The oscillators of all copies first (their values sit side by side per sample), then
+            // each copy's partials, panned.
+            for (int i = 0; i < n; ++i)
             {
-                const int first = juce::jmin (oscRun.firstActive[u], n);
-                if (core > 0.0f)
-                    sumPartials (partialPhases[u] + first, oscRun.fm + first * oscRun.stride + u, oscRun.stride, n - first, gains,
-                                 partialSum + first);
-                else
-                    std::fill (partialSum + first, partialSum + n, 0.0f);
-
-                const float coreL = core * gainL[u], coreR = core * gainR[u];
-                for (int i = first; i < n; ++i)
+                float oscLeft = 0.0f, oscRight = 0.0f;
+                for (int u = 0; u < numCopies; ++u)
                 {
-                    L[i] += (coreL * partialSum[i] + oscRun.at (oscRun.oscL, i, u)) * norm;
-                    R[i] += (coreR * partialSum[i] + oscRun.at (oscRun.oscR, i, u)) * norm;
+                    oscLeft += oscRun.at (oscRun.oscL, i, u);   // 0 while a copy waits to start
+                    oscRight += oscRun.at (oscRun.oscR, i, u);
+                }
+                L[i] = oscLeft * norm;
+                R[i] = oscRight * norm;
+            }
+
+            if (core > 0.0f)
+            {
+                for (int u = 0; u < numCopies; ++u)
+                {
+                    const int first = juce::jmin (oscRun.firstActive[u], n);
+                    sumPartials (partialPhases[u] + first, oscRun.fm + first * oscRun.stride + u, oscRun.stride, n - first,
+                                 gains, partialSum);
+                    const float coreL = core * gainL[u] * norm, coreR = core * gainR[u] * norm;
+                    for (int i = 0; i < n - first; ++i)
+                    {
+                        L[first + i] += coreL * partialSum[i];
+                        R[first + i] += coreR * partialSum[i];
+                    }
                 }
             }
 

@@ -57,14 +57,28 @@ namespace
         }
     }
 
+    HALCYRA_LANES_INLINE void driveLanes (const DriveSettings& d, const float* left, const float* right, const float* noise,
+                                          const float* air, const float* env, float* outLeft, float* outRight) noexcept
+    {
+        const F8 grain = d.grainAmount * load<F8> (noise);
+        const F8 a = load<F8> (air);
+        const F8 amp = 0.22f * load<F8> (env) * d.velocity;
+        store (outLeft, tanhLanes ((load<F8> (left) + grain + a) * amp * d.drive * d.characterDrive));
+        store (outRight, tanhLanes ((load<F8> (right) + grain + d.airRight * a) * amp * d.drive * d.characterDrive));
+    }
+
     HALCYRA_DISPATCHED
     void driveDispatched (const DriveSettings& d, const float* left, const float* right, const float* noise,
                           const float* air, const float* env, int numSamples, float* outLeft, float* outRight) noexcept
     {
-        for (int start = 0; start < numSamples; start += 8)
+        int start = 0;
+        for (; start + 8 <= numSamples; start += 8)
+            driveLanes (d, left + start, right + start, noise + start, air + start, env + start, outLeft + start, outRight + start);
+
+        if (start < numSamples)
         {
-            const int count = std::min (8, numSamples - start);
-            alignas (32) float in[5][8] {};
+            alignas (32) float in[5][8] {}, out[2][8];
+            const int count = numSamples - start;
             for (int j = 0; j < count; ++j)
             {
                 in[0][j] = left[start + j];
@@ -73,18 +87,9 @@ namespace
                 in[3][j] = air[start + j];
                 in[4][j] = env[start + j];
             }
-
-            const F8 grain = d.grainAmount * load<F8> (in[2]);
-            const F8 a = load<F8> (in[3]);
-            const F8 amp = 0.22f * load<F8> (in[4]) * d.velocity;
-            const F8 yL = tanhLanes ((load<F8> (in[0]) + grain + a) * amp * d.drive * d.characterDrive);
-            const F8 yR = tanhLanes ((load<F8> (in[1]) + grain + d.airRight * a) * amp * d.drive * d.characterDrive);
-
-            for (int j = 0; j < count; ++j)
-            {
-                outLeft[start + j] = yL[j];
-                outRight[start + j] = yR[j];
-            }
+            driveLanes (d, in[0], in[1], in[2], in[3], in[4], out[0], out[1]);
+            std::copy (out[0], out[0] + count, outLeft + start);
+            std::copy (out[1], out[1] + count, outRight + start);
         }
     }
 }
