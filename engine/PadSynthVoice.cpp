@@ -356,27 +356,46 @@ void PadSynthVoice::renderNextBlock (juce::AudioBuffer<float>& output, int start
 
             driveRun (driveSettings, L, R, noiseIn, airIn, envAt, n, yL, yR);
 
-            for (int i = 0; i < n; ++i)
+            // The filters take new coefficients every 8th sample and run on local copies over the
+            // 8 between, so their states stay in registers (the output stores could otherwise alias
+            // them and force a reload every sample).
+            alignas (64) float oL[runLength], oR[runLength];
+            for (int i = 0; i < n; i += 8)
             {
-                if ((runStart + i) % 8 == 0)
-                    updateFilters (envAt[i], morph, frequencyAt[i]);
-
-                float oL = filters[filterL].processSample (yL[i]);
-                float oR = filters[filterR].processSample (yR[i]);
+                const int m = juce::jmin (8, n - i);
+                updateFilters (envAt[i], morph, frequencyAt[i]);
+                TptFilter fL = filters[filterL], fR = filters[filterR];
 
                 if (morph > 0.002f)
                 {
-                    const float bL = filters[morphFilterL].processSample (yL[i]);
-                    const float bR = filters[morphFilterR].processSample (yR[i]);
-                    oL = oL + morph * (0.72f * oL + 1.08f * bL - oL);
-                    oR = oR + morph * (0.72f * oR + 1.08f * bR - oR);
+                    TptFilter mL = filters[morphFilterL], mR = filters[morphFilterR];
+                    for (int j = i; j < i + m; ++j)
+                    {
+                        const float lowL = fL.processSample (yL[j]), lowR = fR.processSample (yR[j]);
+                        const float bandL = mL.processSample (yL[j]), bandR = mR.processSample (yR[j]);
+                        oL[j] = lowL + morph * (0.72f * lowL + 1.08f * bandL - lowL);
+                        oR[j] = lowR + morph * (0.72f * lowR + 1.08f * bandR - lowR);
+                    }
+                    filters[morphFilterL] = mL;
+                    filters[morphFilterR] = mR;
+                }
+                else
+                {
+                    for (int j = i; j < i + m; ++j)
+                    {
+                        oL[j] = fL.processSample (yL[j]);
+                        oR[j] = fR.processSample (yR[j]);
+                    }
                 }
 
-                if (left != nullptr)
-                    left[startSample + runStart + i] += oL;
-                if (right != nullptr)
-                    right[startSample + runStart + i] += oR;
+                filters[filterL] = fL;
+                filters[filterR] = fR;
             }
+
+            if (left != nullptr)
+                juce::FloatVectorOperations::add (left + startSample + runStart, oL, n);
+            if (right != nullptr)
+                juce::FloatVectorOperations::add (right + startSample + runStart, oR, n);
         }
     }
 
