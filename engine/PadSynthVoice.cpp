@@ -258,8 +258,10 @@ void PadSynthVoice::renderNextBlock (juce::AudioBuffer<float>& output, int start
             gainL[u] = 0.5f - 0.34f * pan;
             gainR[u] = 0.5f + 0.34f * pan;
         }
-        // The most the pitch factor can reach, for how many turns a phase can pass in one step.
-        const float pitchBound = std::pow (2.0f, (largestCents + 1.36f * std::abs (driftDepth)) / 1200.0f) * 1.001f;
+        // The most the pitch factor can reach, for how many turns a phase can pass in one step
+        // (2^x ≤ 1 + x for x in [0, 1]).
+        const float largestPower = (largestCents + 1.36f * std::abs (driftDepth)) / 1200.0f;
+        const float pitchBound = (largestPower <= 1.0f ? 1.0f + largestPower : std::pow (2.0f, largestPower)) * 1.001f;
 
         alignas (64) float gains[partialLanes];
         for (int k = 0; k < partialLanes; ++k)

@@ -7,6 +7,7 @@
 #include "LaneMath.h"
 #include "Waveshapes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
@@ -46,6 +47,15 @@ namespace
         }
     }
 
+    /** Stores the lanes of the copies that play; the others keep their phases for when the unison
+        count rises again. */
+    template <typename V>
+    HALCYRA_LANES_INLINE void keepCopies (float* state, V values, int numCopies) noexcept
+    {
+        for (int u = 0; u < numCopies; ++u)
+            state[u] = values[u];
+    }
+
     /** Scratch for one run, [sample · stride + copy] like OscillatorRun. */
     struct OscillatorScratch
     {
@@ -82,26 +92,45 @@ namespace
             V drift = load<V> (ph.drift), delay = load<V> (ph.startDelay), waited {};
             const V one = splat<V> (1.0f), zero {};
             const V base = load<V> (s.centsBase), detune = load<V> (s.detuneOffset);
+            // Mostly no copy waits and no drift phase can reach 2π within the run: then each
+            // step is the bare addition (the same float operation the wrap would start with).
+            float largestDrift = 0.0f, largestDelay = 0.0f;
+            for (int u = 0; u < stride; ++u)
+            {
+                largestDrift = std::max (largestDrift, drift[u]);
+                largestDelay = std::max (largestDelay, delay[u]);
+            }
+            const bool plain = largestDelay <= 0.0f && largestDrift + (float) (numSamples + 1) * s.driftStep * 1.01f < twoPi;
+
             for (int i = 0; i < numSamples; ++i)
             {
-                const auto waiting = delay > 0.0f;
-                delay = waiting ? delay - 1.0f : delay;
-                waited = waiting ? waited + 1.0f : waited;
-                const V d = drift + s.driftStep;
-                drift = waiting ? drift : (d >= twoPi ? d - twoPi : d);
+                if (plain)
+                {
+                    drift = drift + s.driftStep;
+                }
+                else
+                {
+                    const auto waiting = delay > 0.0f;
+                    delay = waiting ? delay - 1.0f : delay;
+                    waited = waiting ? waited + 1.0f : waited;
+                    const V d = drift + s.driftStep;
+                    drift = waiting ? drift : (d >= twoPi ? d - twoPi : d);
+                    store (w.waiting + i * stride, waiting ? one : zero);
+                }
 
                 store (w.drift + i * stride, drift);
-                store (w.waiting + i * stride, waiting ? one : zero);
                 store (w.frequency + i * stride, splat<V> (frequency[i]));
                 store (w.noise + i * stride, splat<V> (noise[i]));
                 store (w.centsBase + i * stride, base);
                 store (w.detuneOffset + i * stride, detune);
             }
+            if (plain)
+                std::fill (w.waiting, w.waiting + count, 0.0f);
             for (int e = count; e < padded; ++e)
                 w.drift[e] = w.waiting[e] = w.frequency[e] = w.noise[e] = w.centsBase[e] = w.detuneOffset[e] = 0.0f;
 
-            store (ph.drift, drift);
-            store (ph.startDelay, delay);
+            keepCopies (ph.drift, drift, stride);
+            keepCopies (ph.startDelay, delay, stride);
             for (int u = 0; u < stride; ++u)
                 out.firstActive[u] = (int) waited[u];
         }
@@ -177,10 +206,10 @@ namespace
             for (int e = count; e < padded; ++e)
                 w.a[e] = w.b[e] = w.fm[e] = w.sub[e] = 0.0f;
 
-            store (ph.a, A);
-            store (ph.b, B);
-            store (ph.fm, F);
-            store (ph.sub, S);
+            keepCopies (ph.a, A, stride);
+            keepCopies (ph.b, B, stride);
+            keepCopies (ph.fm, F, stride);
+            keepCopies (ph.sub, S, stride);
         }
 
         // Pass 4: the shapes.
@@ -256,6 +285,7 @@ namespace
         const F16 R = load<F16> (partialRatio);
         const F16 step = K + wobbleStep;
         const F16 rotateSin = sinNear (step), rotateCos = sinNear (step + 1.57079633f);
+        const float wobbleScale = 0.00018f * wobbleDepth;   // rounds apart from the sine's last bits only
 
         for (std::size_t u = 0; u < N; ++u)
         {
@@ -278,7 +308,7 @@ namespace
                 wc[u] = wc[u] * rotateCos - ws[u] * rotateSin;
                 ws[u] = nextSin;
 
-                F16 x = P[u] + R * osc.inc[i * osc.stride + (int) u] * (1.0f + 0.00018f * ws[u] * wobbleDepth);
+                F16 x = P[u] + R * osc.inc[i * osc.stride + (int) u] * (1.0f + ws[u] * wobbleScale);
                 P[u] = wrapUp (x, wraps);
                 store (out[u][i], P[u]);
             }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace
 {
 /** Every costly part of the voice on. */
@@ -28,8 +30,13 @@ velmora::VoiceRenderConfig worstCase()
     return c;
 }
 
+/** Changes the record before block number `block` (the block driver may hand over a new one with
+    every block). */
+using ConfigChange = std::function<void (velmora::VoiceRenderConfig&, int block)>;
+
 template <typename Voice, typename Sound>
-juce::AudioBuffer<float> render (const velmora::VoiceRenderConfig& config, double seconds, std::initializer_list<int> notes)
+juce::AudioBuffer<float> render (velmora::VoiceRenderConfig config, double seconds, std::initializer_list<int> notes,
+                                 int blockSize = 512, ConfigChange change = {})
 {
     const double rate = 48000.0;
     juce::Synthesiser synth;
@@ -57,9 +64,11 @@ juce::AudioBuffer<float> render (const velmora::VoiceRenderConfig& config, doubl
     for (int n : notes)
         midi.addEvent (juce::MidiMessage::noteOn (1, n, (juce::uint8) (velocity += 5)), 17);
 
-    for (int pos = 0; pos < total; pos += 512)
+    for (int pos = 0, block = 0; pos < total; pos += blockSize, ++block)
     {
-        const int n = juce::jmin (512, total - pos);
+        const int n = juce::jmin (blockSize, total - pos);
+        if (change)
+            change (config, block);
         for (auto* v : voices)
             v->setRenderConfig (config);   // as the block driver does, every block
         synth.renderNextBlock (out, pos == 0 ? midi : juce::MidiBuffer(), pos, n);
@@ -106,4 +115,30 @@ TEST (VoiceAccuracy, EveryShapeAndHighNotesStayClose)
                 largest = std::max (largest, std::abs (fast.getSample (ch, i) - plain.getSample (ch, i)));
         EXPECT_LE (largest, 1e-4f);
     }
+}
+
+TEST (VoiceAccuracy, RecordsChangingBetweenBlocksStayClose)
+{
+    // Unison counts rising and falling mid-note (copies that rest must keep their phases), layers
+    // switching on and off, and blocks that are no multiple of the vector widths.
+    const ConfigChange change = [] (velmora::VoiceRenderConfig& c, int block)
+    {
+        const int step = block / 40;
+        c.unisonVoices = std::array<int, 6> { 2, 5, 1, 3, 5, 4 }[(size_t) step % 6];
+        c.oscALevel = step % 2 == 0 ? 0.6f : 0.0f;
+        c.fmAmount = step % 3 == 0 ? 0.5f : 0.0f;
+        c.padCoreMix = step == 2 ? 0.0f : 1.0f;
+    };
+    const auto notes = { 40, 52, 59, 64, 71 };
+    const auto fast = render<velmora::PadSynthVoice, velmora::PadSynthSound> (worstCase(), 1.5, notes, 173, change);
+    const auto plain = render<velmora::reference::ReferencePadVoice, velmora::PadSynthSound> (worstCase(), 1.5, notes, 173, change);
+    float largest = 0.0f, peak = 0.0f;
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 0; i < fast.getNumSamples(); ++i)
+        {
+            largest = std::max (largest, std::abs (fast.getSample (ch, i) - plain.getSample (ch, i)));
+            peak = std::max (peak, std::abs (plain.getSample (ch, i)));
+        }
+    EXPECT_GT (peak, 0.1f);
+    EXPECT_LE (largest, 1e-4f);
 }
