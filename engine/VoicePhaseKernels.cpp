@@ -47,6 +47,15 @@ namespace
         }
     }
 
+    /** error in units of the float step of the binade of the float with these bits (2^−23 of it). */
+    HALCYRA_LANES_INLINE F16 toSteps (D16 error, I16 bits) noexcept
+    {
+        const I16 inverseBinade = 0x7f000000 - (bits & 0x7f800000);   // 1 / 2^e, exactly
+        F16 scale;
+        __builtin_memcpy (&scale, &inverseBinade, sizeof (scale));
+        return __builtin_convertvector (error * __builtin_convertvector (scale, D16), F16) * 8388608.0f;
+    }
+
     /** Stores the lanes of the copies that play; the others keep their phases for when the unison
         count rises again. */
     template <typename V>
@@ -137,7 +146,7 @@ namespace
 
         // Pass 2: cents and pitch steps.
         {
-            D16 anyNear {};
+            F16 anyNear {};
             for (int e = 0; e < padded; e += 16)
             {
                 const F16 drift = load<F16> (w.drift + e);
@@ -154,12 +163,17 @@ namespace
                     // values are passed to powf below, so both give the same step to the last bit.
                     const D16 exact = exp2Small (x);
                     power = __builtin_convertvector (exact, F16);
-                    const D16 lowBinade = exact * 16777216.0, highBinade = exact * 8388608.0;
-                    const D16 steps = exact < 1.0 ? lowBinade : highBinade;   // in float steps
-                    const D16 half = steps - __builtin_convertvector (__builtin_convertvector (steps, I16), D16) - 0.5;
-                    const D16 near = half * half < 0.01 * 0.01 ? D16 {} + 1.0 : D16 {};
+                    // How far the exact value lies from the float it rounded to, in float steps of
+                    // that float's binade and of the one below it (a power of 1 has finer steps
+                    // below); near ±0.5 means near a midpoint. Masks stay in float lanes.
+                    I16 bits;
+                    __builtin_memcpy (&bits, &power, sizeof (bits));
+                    const D16 error = exact - __builtin_convertvector (power, D16);
+                    const F16 offset = toSteps (error, bits), offsetBelow = toSteps (error, bits - 1);
+                    const F16 near = (offset * offset > 0.49f * 0.49f || offsetBelow * offsetBelow > 0.49f * 0.49f)
+                                         ? splat<F16> (1.0f) : F16 {};
                     anyNear += near;
-                    store (w.nearMidpoint + e, __builtin_convertvector (near, F16));
+                    store (w.nearMidpoint + e, near);
                 }
                 else
                 {
@@ -174,10 +188,10 @@ namespace
 
             if constexpr (smallPitch)
             {
-                double nearCount = 0.0;
+                float nearCount = 0.0f;
                 for (int l = 0; l < 16; ++l)
                     nearCount += anyNear[l];
-                if (nearCount > 0.0)
+                if (nearCount > 0.0f)
                     for (int e = 0; e < count; ++e)
                         if (w.nearMidpoint[e] != 0.0f && w.waiting[e] == 0.0f)
                             out.inc[e] = std::pow (2.0f, w.x[e]) * w.frequency[e] * twoPi / s.sampleRate;
