@@ -38,6 +38,12 @@ namespace
 
     template <typename V> constexpr int laneCount = (int) (sizeof (V) / sizeof (float));
 
+    // Kernels use vectors of at most 256 bits: AVX2 runs them natively, and wider generic vectors
+    // are lowered poorly there. Sixteen lanes, where needed, are an F8 and an F4 or two F8s.
+    HALCYRA_LANES_INLINE F4 lowHalf (F8 v) noexcept   { return __builtin_shufflevector (v, v, 0, 1, 2, 3); }
+    HALCYRA_LANES_INLINE F4 highHalf (F8 v) noexcept  { return __builtin_shufflevector (v, v, 4, 5, 6, 7); }
+    HALCYRA_LANES_INLINE F8 join (F4 a, F4 b) noexcept { return __builtin_shufflevector (a, b, 0, 1, 2, 3, 4, 5, 6, 7); }
+
     template <typename V> HALCYRA_LANES_INLINE V load (const float* p) noexcept
     {
         V v;

@@ -48,12 +48,29 @@ namespace
     }
 
     /** error in units of the float step of the binade of the float with these bits (2^−23 of it). */
-    HALCYRA_LANES_INLINE F16 toSteps (D16 error, I16 bits) noexcept
+    template <typename V>
+    HALCYRA_LANES_INLINE V toSteps (typename LanesOf<V>::Double error, typename LanesOf<V>::Int bits) noexcept
     {
-        const I16 inverseBinade = 0x7f000000 - (bits & 0x7f800000);   // 1 / 2^e, exactly
-        F16 scale;
+        using D = typename LanesOf<V>::Double;
+        const typename LanesOf<V>::Int inverseBinade = 0x7f000000 - (bits & 0x7f800000);   // 1 / 2^e, exactly
+        V scale;
         __builtin_memcpy (&scale, &inverseBinade, sizeof (scale));
-        return __builtin_convertvector (error * __builtin_convertvector (scale, D16), F16) * 8388608.0f;
+        return __builtin_convertvector (error * __builtin_convertvector (scale, D), V) * 8388608.0f;
+    }
+
+    /** 2^x rounded to float, and 1 where that rounding lies too near a midpoint to be sure it is
+        powf's: the exact value's distance from the float it rounded to, in float steps of that
+        float's binade and of the one below it (a power of 1 has finer steps below), near ±0.5. */
+    HALCYRA_LANES_INLINE F4 powerOfTwo (F4 x, F4& nearMidpoint) noexcept
+    {
+        const D4 exact = exp2Small (x);
+        const F4 power = __builtin_convertvector (exact, F4);
+        I4 bits;
+        __builtin_memcpy (&bits, &power, sizeof (bits));
+        const D4 error = exact - __builtin_convertvector (power, D4);
+        const F4 offset = toSteps<F4> (error, bits), offsetBelow = toSteps<F4> (error, bits - 1);
+        nearMidpoint = (offset * offset > 0.49f * 0.49f || offsetBelow * offsetBelow > 0.49f * 0.49f) ? splat<F4> (1.0f) : F4 {};
+        return power;
     }
 
     /** Stores the lanes of the copies that play; the others keep their phases for when the unison
@@ -146,14 +163,14 @@ namespace
 
         // Pass 2: cents and pitch steps.
         {
-            F16 anyNear {};
-            for (int e = 0; e < padded; e += 16)
+            F8 anyNear {};
+            for (int e = 0; e < padded; e += 8)
             {
-                const F16 drift = load<F16> (w.drift + e);
-                const F16 cents = load<F16> (w.centsBase + e)
-                                + s.driftDepth * (sinNear (drift) + 0.35f * sinNear (0.47f * drift + load<F16> (w.detuneOffset + e)));
-                const F16 x = cents / 1200.0f;
-                F16 power;
+                const F8 drift = load<F8> (w.drift + e);
+                const F8 cents = load<F8> (w.centsBase + e)
+                               + s.driftDepth * (sinNear (drift) + 0.35f * sinNear (0.47f * drift + load<F8> (w.detuneOffset + e)));
+                const F8 x = cents / 1200.0f;
+                F8 power;
                 if constexpr (smallPitch)
                 {
                     // Rounded to float, the double result is the correctly rounded power. The C
@@ -161,35 +178,27 @@ namespace
                     // when the exact value lies within 0.002 of a float step from a rounding
                     // midpoint (checked for every float x with 5·10⁻¹⁰ ≤ |x| ≤ 1/16); those rare
                     // values are passed to powf below, so both give the same step to the last bit.
-                    const D16 exact = exp2Small (x);
-                    power = __builtin_convertvector (exact, F16);
-                    // How far the exact value lies from the float it rounded to, in float steps of
-                    // that float's binade and of the one below it (a power of 1 has finer steps
-                    // below); near ±0.5 means near a midpoint. Masks stay in float lanes.
-                    I16 bits;
-                    __builtin_memcpy (&bits, &power, sizeof (bits));
-                    const D16 error = exact - __builtin_convertvector (power, D16);
-                    const F16 offset = toSteps (error, bits), offsetBelow = toSteps (error, bits - 1);
-                    const F16 near = (offset * offset > 0.49f * 0.49f || offsetBelow * offsetBelow > 0.49f * 0.49f)
-                                         ? splat<F16> (1.0f) : F16 {};
+                    F4 nearLow, nearHigh;
+                    power = join (powerOfTwo (lowHalf (x), nearLow), powerOfTwo (highHalf (x), nearHigh));
+                    const F8 near = join (nearLow, nearHigh);
                     anyNear += near;
                     store (w.nearMidpoint + e, near);
                 }
                 else
                 {
-                    for (int l = 0; l < 16; ++l)
+                    for (int l = 0; l < 8; ++l)
                         power[l] = std::pow (2.0f, x[l]);
                 }
 
-                const F16 inc = power * load<F16> (w.frequency + e) * twoPi / s.sampleRate;
-                store (out.inc + e, load<F16> (w.waiting + e) != 0.0f ? F16 {} : inc);
+                const F8 inc = power * load<F8> (w.frequency + e) * twoPi / s.sampleRate;
+                store (out.inc + e, load<F8> (w.waiting + e) != 0.0f ? F8 {} : inc);
                 store (w.x + e, x);
             }
 
             if constexpr (smallPitch)
             {
                 float nearCount = 0.0f;
-                for (int l = 0; l < 16; ++l)
+                for (int l = 0; l < 8; ++l)
                     nearCount += anyNear[l];
                 if (nearCount > 0.0f)
                     for (int e = 0; e < count; ++e)
@@ -230,13 +239,13 @@ namespace
         {
             const bool needFm = s.fmIndex != 0.0f, needA = s.aLevel != 0.0f, needB = s.bLevel != 0.0f;
             const bool needSub = s.subLevel != 0.0f, needFat = s.fatLevel != 0.0f;
-            const F16 zero {}, one = splat<F16> (1.0f), minusOne = splat<F16> (-1.0f);
+            const F8 zero {}, one = splat<F8> (1.0f), minusOne = splat<F8> (-1.0f);
 
-            for (int e = 0; e < padded; e += 16)
+            for (int e = 0; e < padded; e += 8)
             {
-                const auto waiting = load<F16> (w.waiting + e) != 0.0f;
-                const F16 r = load<F16> (w.noise + e);
-                const F16 fm = needFm ? s.fmIndex * shapeLanes (s.bShape, load<F16> (w.fm + e), s.pwB, r) : zero;
+                const auto waiting = load<F8> (w.waiting + e) != 0.0f;
+                const F8 r = load<F8> (w.noise + e);
+                const F8 fm = needFm ? s.fmIndex * shapeLanes (s.bShape, load<F8> (w.fm + e), s.pwB, r) : zero;
                 store (out.fm + e, waiting ? zero : fm);
 
                 if (! (needA || needB || needSub || needFat))
@@ -246,18 +255,18 @@ namespace
                     continue;
                 }
 
-                F16 aPhase = load<F16> (w.a + e) + 1.5f * fm;   // |1.5·fm| < 4: one turn either way is enough
+                F8 aPhase = load<F8> (w.a + e) + 1.5f * fm;   // |1.5·fm| < 4: one turn either way is enough
                 aPhase = aPhase >= twoPi ? aPhase - twoPi : aPhase;
                 aPhase = aPhase < 0.0f ? aPhase + twoPi : aPhase;
-                const F16 sub = load<F16> (w.sub + e);
+                const F8 sub = load<F8> (w.sub + e);
 
-                const F16 a = needA ? shapeLanes (s.aShape, aPhase, s.pw, r) * s.aLevel : zero;
-                const F16 b = needB ? shapeLanes (s.bShape, load<F16> (w.b + e), s.pwB, r) * s.bLevel : zero;
-                const F16 sb = needSub ? shapeLanes (s.subShape, sub, 0.5f, r) * s.subLevel : zero;
-                const F16 fat = needFat ? (sub < pi ? one : minusOne) * s.fatLevel : zero;
-                const F16 ring = a * b * s.ringLevel;
-                const F16 l = 0.62f * a + 0.54f * b + 0.52f * sb + 0.18f * fat + 0.52f * ring;
-                const F16 rr = 0.54f * a + 0.62f * b + 0.52f * sb + 0.18f * fat + 0.52f * ring;
+                const F8 a = needA ? shapeLanes (s.aShape, aPhase, s.pw, r) * s.aLevel : zero;
+                const F8 b = needB ? shapeLanes (s.bShape, load<F8> (w.b + e), s.pwB, r) * s.bLevel : zero;
+                const F8 sb = needSub ? shapeLanes (s.subShape, sub, 0.5f, r) * s.subLevel : zero;
+                const F8 fat = needFat ? (sub < pi ? one : minusOne) * s.fatLevel : zero;
+                const F8 ring = a * b * s.ringLevel;
+                const F8 l = 0.62f * a + 0.54f * b + 0.52f * sb + 0.18f * fat + 0.52f * ring;
+                const F8 rr = 0.54f * a + 0.62f * b + 0.52f * sb + 0.18f * fat + 0.52f * ring;
                 store (out.oscL + e, waiting ? zero : l);
                 store (out.oscR + e, waiting ? zero : rr);
             }
@@ -284,29 +293,56 @@ namespace
     alignas (64) constexpr float partialRatio[partialLanes] { 0.5f, 1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 8.0f,
                                                               10.0f, 12.0f, 14.0f, 16.0f, 0.0f, 0.0f, 0.0f, 0.0f };
 
-    /** Lanes are partials; the copies run side by side so that their phase chains overlap. The
-        wobble phases advance exactly; their sines follow by rotation over the run (the wobble step
-        is below 3·10⁻⁴ rad, and the sine only scales the partial step by 1 ± 2.5·10⁻⁴). */
+    /** One group of partials (V lanes of them) of one copy: its wobble, rotated sine and phase. */
+    template <typename V>
+    struct PartialGroup
+    {
+        V phase, wobble, wobbleSin, wobbleCos;
+
+        void start (const float* phases, const float* wobbles) noexcept
+        {
+            phase = load<V> (phases);
+            wobble = load<V> (wobbles);
+            wobbleSin = sinNear (wobble);
+            wobbleCos = sinNear (wobble + 1.57079633f);
+        }
+
+        HALCYRA_LANES_INLINE void advance (V ratio, V offset, V rotateSin, V rotateCos, float wobbleStep,
+                                           float wobbleScale, float inc, int wraps) noexcept
+        {
+            const V w = (wobble + wobbleStep) + offset;
+            wobble = w >= twoPi ? w - twoPi : w;
+            const V nextSin = wobbleSin * rotateCos + wobbleCos * rotateSin;
+            wobbleCos = wobbleCos * rotateCos - wobbleSin * rotateSin;
+            wobbleSin = nextSin;
+            phase = wrapUp (phase + ratio * inc * (1.0f + wobbleSin * wobbleScale), wraps);
+        }
+    };
+
+    /** Lanes are partials, 0 … 7 in an F8 and 8 … 11 in an F4; the copies run side by side so
+        that their phase chains overlap. The wobble phases advance exactly; their sines follow by
+        rotation over the run (the wobble step is below 3·10⁻⁴ rad, and the sine only scales the
+        partial step by 1 ± 2.5·10⁻⁴). */
     template <std::size_t N>
     HALCYRA_LANES_INLINE void partialLanesFor (float (*phases)[partialLanes], float (*wobbles)[partialLanes],
                                                const OscillatorRun& osc, int numSamples, float wobbleStep,
                                                float wobbleDepth, int wraps, float (*out)[runLength][partialLanes]) noexcept
     {
-        F16 P[N], Wp[N], ws[N], wc[N];
-        F16 K;
+        PartialGroup<F8> low[N];
+        PartialGroup<F4> high[N];
+        alignas (32) float offsets[partialLanes];
         for (int k = 0; k < partialLanes; ++k)
-            K[k] = 0.00001f * (float) k;
-        const F16 R = load<F16> (partialRatio);
-        const F16 step = K + wobbleStep;
-        const F16 rotateSin = sinNear (step), rotateCos = sinNear (step + 1.57079633f);
+            offsets[k] = 0.00001f * (float) k;
+        const F8 lowOffset = load<F8> (offsets), lowRatio = load<F8> (partialRatio);
+        const F4 highOffset = load<F4> (offsets + 8), highRatio = load<F4> (partialRatio + 8);
+        const F8 lowRotateSin = sinNear (lowOffset + wobbleStep), lowRotateCos = sinNear (lowOffset + wobbleStep + 1.57079633f);
+        const F4 highRotateSin = sinNear (highOffset + wobbleStep), highRotateCos = sinNear (highOffset + wobbleStep + 1.57079633f);
         const float wobbleScale = 0.00018f * wobbleDepth;   // rounds apart from the sine's last bits only
 
         for (std::size_t u = 0; u < N; ++u)
         {
-            P[u] = load<F16> (phases[u]);
-            Wp[u] = load<F16> (wobbles[u]);
-            ws[u] = sinNear (Wp[u]);
-            wc[u] = sinNear (Wp[u] + 1.57079633f);
+            low[u].start (phases[u], wobbles[u]);
+            high[u].start (phases[u] + 8, wobbles[u] + 8);
         }
 
         for (int i = 0; i < numSamples; ++i)
@@ -316,22 +352,20 @@ namespace
                 if (i < osc.firstActive[u])
                     continue;
 
-                const F16 w = (Wp[u] + wobbleStep) + K;
-                Wp[u] = w >= twoPi ? w - twoPi : w;
-                const F16 nextSin = ws[u] * rotateCos + wc[u] * rotateSin;
-                wc[u] = wc[u] * rotateCos - ws[u] * rotateSin;
-                ws[u] = nextSin;
-
-                F16 x = P[u] + R * osc.inc[i * osc.stride + (int) u] * (1.0f + ws[u] * wobbleScale);
-                P[u] = wrapUp (x, wraps);
-                store (out[u][i], P[u]);
+                const float inc = osc.inc[i * osc.stride + (int) u];
+                low[u].advance (lowRatio, lowOffset, lowRotateSin, lowRotateCos, wobbleStep, wobbleScale, inc, wraps);
+                high[u].advance (highRatio, highOffset, highRotateSin, highRotateCos, wobbleStep, wobbleScale, inc, wraps);
+                store (out[u][i], low[u].phase);
+                store (out[u][i] + 8, high[u].phase);
             }
         }
 
         for (std::size_t u = 0; u < N; ++u)
         {
-            store (phases[u], P[u]);
-            store (wobbles[u], Wp[u]);
+            store (phases[u], low[u].phase);
+            store (phases[u] + 8, high[u].phase);
+            store (wobbles[u], low[u].wobble);
+            store (wobbles[u] + 8, high[u].wobble);
         }
     }
 

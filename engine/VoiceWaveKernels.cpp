@@ -15,45 +15,47 @@ namespace
 {
     using namespace velmora::lanes;
 
-    /** Lane j of the result is the sum of all lanes of v[j]: four rounds of pairing halves. */
-    HALCYRA_LANES_INLINE F16 sumEachRow (const F16 (&v)[16]) noexcept
+    /** Lane j of the result is the sum of the lanes of v[j]. */
+    HALCYRA_LANES_INLINE F4 sumEachRow (F4 v0, F4 v1, F4 v2, F4 v3) noexcept
     {
-        F16 a[8], b[4], c[2];
-        for (int j = 0; j < 8; ++j)
-            a[j] = __builtin_shufflevector (v[2 * j], v[2 * j + 1], 0, 16, 2, 18, 4, 20, 6, 22, 8, 24, 10, 26, 12, 28, 14, 30)
-                 + __builtin_shufflevector (v[2 * j], v[2 * j + 1], 1, 17, 3, 19, 5, 21, 7, 23, 9, 25, 11, 27, 13, 29, 15, 31);
-        for (int j = 0; j < 4; ++j)
-            b[j] = __builtin_shufflevector (a[2 * j], a[2 * j + 1], 0, 1, 16, 17, 4, 5, 20, 21, 8, 9, 24, 25, 12, 13, 28, 29)
-                 + __builtin_shufflevector (a[2 * j], a[2 * j + 1], 2, 3, 18, 19, 6, 7, 22, 23, 10, 11, 26, 27, 14, 15, 30, 31);
-        for (int j = 0; j < 2; ++j)
-            c[j] = __builtin_shufflevector (b[2 * j], b[2 * j + 1], 0, 1, 2, 3, 16, 17, 18, 19, 8, 9, 10, 11, 24, 25, 26, 27)
-                 + __builtin_shufflevector (b[2 * j], b[2 * j + 1], 4, 5, 6, 7, 20, 21, 22, 23, 12, 13, 14, 15, 28, 29, 30, 31);
-        return __builtin_shufflevector (c[0], c[1], 0, 1, 2, 3, 4, 5, 6, 7, 16, 17, 18, 19, 20, 21, 22, 23)
-             + __builtin_shufflevector (c[0], c[1], 8, 9, 10, 11, 12, 13, 14, 15, 24, 25, 26, 27, 28, 29, 30, 31);
+        const F4 a = __builtin_shufflevector (v0, v1, 0, 4, 2, 6) + __builtin_shufflevector (v0, v1, 1, 5, 3, 7);
+        const F4 b = __builtin_shufflevector (v2, v3, 0, 4, 2, 6) + __builtin_shufflevector (v2, v3, 1, 5, 3, 7);
+        return __builtin_shufflevector (a, b, 0, 1, 4, 5) + __builtin_shufflevector (a, b, 2, 3, 6, 7);
+    }
+
+    /** One sample's twelve weighted partial sines, folded to four lanes (partials 0 … 7 in an F8,
+        8 … 11 in an F4). */
+    HALCYRA_LANES_INLINE F4 partialRow (const float* phases, float fm, F8 lowC, F4 highC, F8 lowG, F4 highG) noexcept
+    {
+        // phase in [0, 2π) plus at most ±0.8 of frequency modulation
+        const F8 low = sinNear (load<F8> (phases) + lowC * fm) * lowG;
+        const F4 high = sinNear (load<F4> (phases + 8) + highC * fm) * highG;
+        return (lowHalf (low) + highHalf (low)) + high;
     }
 
     HALCYRA_DISPATCHED
     void sumPartialsDispatched (float (*phases)[partialLanes], const float* fm, int fmStride, int numSamples,
                                 const float* gains, float* sums) noexcept
     {
-        F16 C;
+        alignas (32) float c[partialLanes];
         for (int k = 0; k < partialLanes; ++k)
-            C[k] = 0.06f + 0.02f * (float) (k + 1);
-        const F16 G = load<F16> (gains);
+            c[k] = 0.06f + 0.02f * (float) (k + 1);
+        const F8 lowC = load<F8> (c), lowG = load<F8> (gains);
+        const F4 highC = load<F4> (c + 8), highG = load<F4> (gains + 8);
 
-        for (int start = 0; start < numSamples; start += 16)
+        int i = 0;
+        for (; i + 4 <= numSamples; i += 4)
         {
-            F16 v[16];
-            for (int j = 0; j < 16; ++j)
-            {
-                const int i = start + j;
-                // phase in [0, 2π) plus at most ±0.8 of frequency modulation
-                v[j] = i < numSamples ? sinNear (load<F16> (phases[i]) + C * fm[i * fmStride]) * G : F16 {};
-            }
-
-            const F16 s = sumEachRow (v);
-            const int count = std::min (16, numSamples - start);
-            __builtin_memcpy (sums + start, &s, sizeof (float) * (size_t) count);
+            const F4 s = sumEachRow (partialRow (phases[i], fm[i * fmStride], lowC, highC, lowG, highG),
+                                     partialRow (phases[i + 1], fm[(i + 1) * fmStride], lowC, highC, lowG, highG),
+                                     partialRow (phases[i + 2], fm[(i + 2) * fmStride], lowC, highC, lowG, highG),
+                                     partialRow (phases[i + 3], fm[(i + 3) * fmStride], lowC, highC, lowG, highG));
+            store (sums + i, s);
+        }
+        for (; i < numSamples; ++i)
+        {
+            const F4 row = partialRow (phases[i], fm[i * fmStride], lowC, highC, lowG, highG);
+            sums[i] = (row[0] + row[1]) + (row[2] + row[3]);
         }
     }
 
