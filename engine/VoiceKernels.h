@@ -64,6 +64,9 @@ struct OscillatorRun
 void runOscillators (const OscillatorSettings&, CopyPhases, const float* frequency, const float* noise,
                      int numSamples, OscillatorRun&) noexcept;
 
+/** 2^x for |x| ≤ 1/16 the way runOscillators computes pitch powers (equal to powf's). */
+void powersOfTwo (const float* x, float* out, int count) noexcept;
+
 /** The twelve partial phases per copy (and their wobble) over a run. For each copy, the phase
     after every active sample goes to phasesOut[copy][sample]. */
 void advancePartials (float (*phases)[partialLanes], float (*wobbles)[partialLanes], int numCopies,

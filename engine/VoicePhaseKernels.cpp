@@ -47,30 +47,20 @@ namespace
         }
     }
 
-    /** error in units of the float step of the binade of the float with these bits (2^−23 of it). */
-    template <typename V>
-    HALCYRA_LANES_INLINE V toSteps (typename LanesOf<V>::Double error, typename LanesOf<V>::Int bits) noexcept
-    {
-        using D = typename LanesOf<V>::Double;
-        const typename LanesOf<V>::Int inverseBinade = 0x7f000000 - (bits & 0x7f800000);   // 1 / 2^e, exactly
-        V scale;
-        __builtin_memcpy (&scale, &inverseBinade, sizeof (scale));
-        return __builtin_convertvector (error * __builtin_convertvector (scale, D), V) * 8388608.0f;
-    }
-
-    /** 2^x rounded to float, and 1 where that rounding lies too near a midpoint to be sure it is
-        powf's: the exact value's distance from the float it rounded to, in float steps of that
-        float's binade and of the one below it (a power of 1 has finer steps below), near ±0.5. */
+    /** 2^x rounded to float, and 1 where the exact value lies too near a rounding midpoint to be
+        sure powf rounds it the same way. Rounding a double to float drops its 29 lowest mantissa
+        bits; the midpoint is where they read 2^28, and "near" is within 1/100 of a float step. */
     HALCYRA_LANES_INLINE F4 powerOfTwo (F4 x, F4& nearMidpoint) noexcept
     {
+        using L4 = long long __attribute__ ((vector_size (32)));
         const D4 exact = exp2Small (x);
-        const F4 power = __builtin_convertvector (exact, F4);
-        I4 bits;
-        __builtin_memcpy (&bits, &power, sizeof (bits));
-        const D4 error = exact - __builtin_convertvector (power, D4);
-        const F4 offset = toSteps<F4> (error, bits), offsetBelow = toSteps<F4> (error, bits - 1);
-        nearMidpoint = (offset * offset > 0.49f * 0.49f || offsetBelow * offsetBelow > 0.49f * 0.49f) ? splat<F4> (1.0f) : F4 {};
-        return power;
+        L4 bits;
+        __builtin_memcpy (&bits, &exact, sizeof (bits));
+        const L4 dropped = bits & 0x1fffffff;
+        constexpr long long half = 1LL << 28, zone = (1LL << 29) / 100;
+        const D4 near = (dropped > half - zone && dropped < half + zone) ? D4 {} + 1.0 : D4 {};
+        nearMidpoint = __builtin_convertvector (near, F4);
+        return __builtin_convertvector (exact, F4);
     }
 
     /** Stores the lanes of the copies that play; the others keep their phases for when the unison
@@ -274,6 +264,21 @@ namespace
     }
 
     HALCYRA_DISPATCHED
+    void powersDispatched (const float* x, float* out, int count) noexcept
+    {
+        int e = 0;
+        for (; e + 4 <= count; e += 4)
+        {
+            F4 near;
+            const F4 power = powerOfTwo (load<F4> (x + e), near);
+            for (int l = 0; l < 4; ++l)
+                out[e + l] = near[l] != 0.0f ? std::pow (2.0f, x[e + l]) : power[l];
+        }
+        for (; e < count; ++e)
+            out[e] = std::pow (2.0f, x[e]);
+    }
+
+    HALCYRA_DISPATCHED
     void oscillatorsDispatched (const OscillatorSettings& s, CopyPhases ph, const float* frequency, const float* noise,
                                 int numSamples, bool smallPitch, OscillatorRun& out) noexcept
     {
@@ -395,6 +400,11 @@ void runOscillators (const OscillatorSettings& s, CopyPhases ph, const float* fr
     const bool smallPitch = largestBase + 1.36f * std::abs (s.driftDepth) < 75.0f;
 
     oscillatorsDispatched (s, ph, frequency, noise, numSamples, smallPitch, out);
+}
+
+void powersOfTwo (const float* x, float* out, int count) noexcept
+{
+    powersDispatched (x, out, count);
 }
 
 void advancePartials (float (*phases)[partialLanes], float (*wobbles)[partialLanes], int numCopies,

@@ -1,9 +1,13 @@
 #include "engine/PadSynthVoice.h"
+#include "engine/VoiceKernels.h"
 #include "reference/ReferencePadVoice.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
 #include <functional>
+#include <vector>
 
 namespace
 {
@@ -141,4 +145,26 @@ TEST (VoiceAccuracy, RecordsChangingBetweenBlocksStayClose)
         }
     EXPECT_GT (peak, 0.1f);
     EXPECT_LE (largest, 1e-4f);
+}
+
+TEST (VoiceAccuracy, PitchPowersEqualPowf)
+{
+    // The voice's pitch step must round exactly as powf does, or its phases wander from the plain
+    // formulas over a note. Every 61st float of the cents range, both signs.
+    std::vector<float> x;
+    for (std::uint32_t bits = 0x30000000u; bits <= 0x3d800000u; bits += 61)
+        for (std::uint32_t sign : { 0u, 0x80000000u })
+        {
+            const std::uint32_t b = bits | sign;
+            float f;
+            std::memcpy (&f, &b, sizeof (f));
+            x.push_back (f);
+        }
+
+    std::vector<float> power (x.size());
+    velmora::voicekernels::powersOfTwo (x.data(), power.data(), (int) x.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < x.size(); ++i)
+        differing += power[i] != std::pow (2.0f, x[i]) ? 1u : 0u;
+    EXPECT_EQ (differing, 0u) << "of " << x.size();
 }
