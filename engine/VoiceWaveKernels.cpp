@@ -23,14 +23,18 @@ namespace
         return __builtin_shufflevector (a, b, 0, 1, 4, 5) + __builtin_shufflevector (a, b, 2, 3, 6, 7);
     }
 
-    /** One sample's twelve weighted partial sines, folded to four lanes (partials 0 … 7 in an F8,
-        8 … 11 in an F4). */
-    HALCYRA_LANES_INLINE F4 partialRow (const float* phases, float fm, F8 lowC, F4 highC, F8 lowG, F4 highG) noexcept
+    /** Two samples' twelve weighted partial sines, each folded to four lanes: partials 0 … 7 of
+        each sample in an F8, partials 8 … 11 of both together in one F8. */
+    HALCYRA_LANES_INLINE void partialRows (const float* first, const float* second, float fmFirst, float fmSecond,
+                                           F8 lowC, F8 highC, F8 lowG, F8 highG, F4& sumFirst, F4& sumSecond) noexcept
     {
         // phase in [0, 2π) plus at most ±0.8 of frequency modulation
-        const F8 low = sinNear (load<F8> (phases) + lowC * fm) * lowG;
-        const F4 high = sinNear (load<F4> (phases + 8) + highC * fm) * highG;
-        return (lowHalf (low) + highHalf (low)) + high;
+        const F8 fm = join (splat<F4> (fmFirst), splat<F4> (fmSecond));
+        const F8 lowA = sinNear (load<F8> (first) + lowC * fmFirst) * lowG;
+        const F8 lowB = sinNear (load<F8> (second) + lowC * fmSecond) * lowG;
+        const F8 high = sinNear (join (load<F4> (first + 8), load<F4> (second + 8)) + highC * fm) * highG;
+        sumFirst = (lowHalf (lowA) + highHalf (lowA)) + lowHalf (high);
+        sumSecond = (lowHalf (lowB) + highHalf (lowB)) + highHalf (high);
     }
 
     HALCYRA_DISPATCHED
@@ -41,20 +45,20 @@ namespace
         for (int k = 0; k < partialLanes; ++k)
             c[k] = 0.06f + 0.02f * (float) (k + 1);
         const F8 lowC = load<F8> (c), lowG = load<F8> (gains);
-        const F4 highC = load<F4> (c + 8), highG = load<F4> (gains + 8);
+        const F8 highC = join (load<F4> (c + 8), load<F4> (c + 8)), highG = join (load<F4> (gains + 8), load<F4> (gains + 8));
 
         int i = 0;
         for (; i + 4 <= numSamples; i += 4)
         {
-            const F4 s = sumEachRow (partialRow (phases[i], fm[i * fmStride], lowC, highC, lowG, highG),
-                                     partialRow (phases[i + 1], fm[(i + 1) * fmStride], lowC, highC, lowG, highG),
-                                     partialRow (phases[i + 2], fm[(i + 2) * fmStride], lowC, highC, lowG, highG),
-                                     partialRow (phases[i + 3], fm[(i + 3) * fmStride], lowC, highC, lowG, highG));
-            store (sums + i, s);
+            F4 r0, r1, r2, r3;
+            partialRows (phases[i], phases[i + 1], fm[i * fmStride], fm[(i + 1) * fmStride], lowC, highC, lowG, highG, r0, r1);
+            partialRows (phases[i + 2], phases[i + 3], fm[(i + 2) * fmStride], fm[(i + 3) * fmStride], lowC, highC, lowG, highG, r2, r3);
+            store (sums + i, sumEachRow (r0, r1, r2, r3));
         }
         for (; i < numSamples; ++i)
         {
-            const F4 row = partialRow (phases[i], fm[i * fmStride], lowC, highC, lowG, highG);
+            F4 row, unused;
+            partialRows (phases[i], phases[i], fm[i * fmStride], fm[i * fmStride], lowC, highC, lowG, highG, row, unused);
             sums[i] = (row[0] + row[1]) + (row[2] + row[3]);
         }
     }
