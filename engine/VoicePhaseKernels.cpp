@@ -153,7 +153,8 @@ namespace
 
         // Pass 2: cents and pitch steps.
         {
-            F8 anyNear {};
+            // Which groups of eight hold a value powf must round (a sum of their flags).
+            float nearGroups[OscillatorRun::capacity / 8];
             for (int e = 0; e < padded; e += 8)
             {
                 const F8 drift = load<F8> (w.drift + e);
@@ -170,9 +171,9 @@ namespace
                     // values are passed to powf below, so both give the same step to the last bit.
                     F4 nearLow, nearHigh;
                     power = join (powerOfTwo (lowHalf (x), nearLow), powerOfTwo (highHalf (x), nearHigh));
-                    const F8 near = join (nearLow, nearHigh);
-                    anyNear += near;
-                    store (w.nearMidpoint + e, near);
+                    const F4 nearSum = nearLow + nearHigh;
+                    nearGroups[e / 8] = (nearSum[0] + nearSum[1]) + (nearSum[2] + nearSum[3]);
+                    store (w.nearMidpoint + e, join (nearLow, nearHigh));
                 }
                 else
                 {
@@ -186,15 +187,11 @@ namespace
             }
 
             if constexpr (smallPitch)
-            {
-                float nearCount = 0.0f;
-                for (int l = 0; l < 8; ++l)
-                    nearCount += anyNear[l];
-                if (nearCount > 0.0f)
-                    for (int e = 0; e < count; ++e)
-                        if (w.nearMidpoint[e] != 0.0f && w.waiting[e] == 0.0f)
-                            out.inc[e] = std::pow (2.0f, w.x[e]) * w.frequency[e] * twoPi / s.sampleRate;
-            }
+                for (int group = 0; group < padded / 8; ++group)
+                    if (nearGroups[group] != 0.0f)
+                        for (int e = group * 8; e < std::min (count, group * 8 + 8); ++e)
+                            if (w.nearMidpoint[e] != 0.0f && w.waiting[e] == 0.0f)
+                                out.inc[e] = std::pow (2.0f, w.x[e]) * w.frequency[e] * twoPi / s.sampleRate;
         }
 
         // Pass 3: the oscillator phases. A step of 0 (waiting) leaves every phase where it was.
