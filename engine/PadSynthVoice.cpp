@@ -9,6 +9,7 @@ namespace velmora
 
 PadSynthVoice::PadSynthVoice()
 {
+    sizeSources (512);
     setRenderConfig (config);
     initialiseVoiceState();
 }
@@ -18,8 +19,20 @@ bool PadSynthVoice::canPlaySound (juce::SynthesiserSound* sound)
     return dynamic_cast<PadSynthSound*> (sound) != nullptr;
 }
 
-void PadSynthVoice::prepare (double newSampleRate, int) noexcept
+void PadSynthVoice::sizeSources (int capacity)
 {
+    // Whole runs of 64, so that pieces of a longer call keep the filters' 8-sample rhythm.
+    const auto size = (size_t) ((juce::jmax (capacity, 512) + 63) / 64 * 64);
+    sourceL.assign (size, 0.0f);
+    sourceR.assign (size, 0.0f);
+    sourceEnv.assign (size / 8, 0.0f);
+    sourceFrequency.assign (size / 8, 0.0f);
+}
+
+void PadSynthVoice::prepare (double newSampleRate, int maximumBlockSize)
+{
+    sizeSources (maximumBlockSize);
+
     sampleRate = newSampleRate;
     envelope.setSampleRate (newSampleRate);   // rates follow at the next setRenderConfig
 
@@ -207,202 +220,287 @@ void PadSynthVoice::renderNextBlock (juce::AudioBuffer<float>& output, int start
     if (getCurrentlyPlayingNote() < 0)
         return;
 
-    if (numSamples > 0)
+    float* left = output.getNumChannels() > 0 ? output.getWritePointer (0) : nullptr;
+    float* right = output.getNumChannels() > 1 ? output.getWritePointer (1) : nullptr;
+
+    // In pieces that fit the source buffers; they are multiples of 8 long, so the filters still
+    // update on every 8th sample of the call.
+    const int piece = getSourceCapacity();
+    for (int done = 0; done < numSamples; done += piece)
     {
-        using namespace voicekernels;
-        const auto& c = config;
-
-        const float pw = juce::jlimit (0.08f, 0.92f, 0.5f + 0.64f * (c.pwmAmount - 0.5f) + 0.14f * c.leftLift);
-        const float partialLevel = 1.0f + 0.28f * c.shimmer + 0.08f * c.leftLift;
-        const float airAmount = (0.05f + 0.08f * c.leftOpen) * c.noiseMix;
-        const float morph = juce::jlimit (0.0f, 1.0f, c.filterMorph);
-        const float driftDepth = 0.45f * c.movement + 2.4f * c.driftAmount + 0.9f * c.vintageAmount;
-        const float core = juce::jlimit (0.0f, 1.0f, c.padCoreMix);
-
-        const int numCopies = unisonCount (c.unisonVoices);
-        const float norm = 1.0f / std::sqrt ((float) numCopies);
-        const float centre = (float) (numCopies - 1) / 2.0f;
-        const float halfWidth = juce::jmax (1.0f, centre);
-
-        OscillatorSettings osc;
-        osc.numCopies = numCopies;
-        osc.driftStep = 0.00003f + 0.00014f * c.driftAmount + 0.00005f * c.vintageAmount;
-        osc.driftDepth = driftDepth;
-        osc.sampleRate = (float) sampleRate;
-        osc.fmRatio = juce::jlimit (0.25f, 8.0f, c.fmRatio);
-        osc.subDivisor = c.subOctave >= 2 ? 4.0f : 2.0f;
-        osc.fmIndex = juce::jlimit (0.0f, 2.6f, 2.2f * c.fmAmount);
-        osc.pw = pw;
-        osc.pwB = 0.84f * pw;
-        osc.aLevel = juce::jlimit (0.0f, 1.0f, c.oscALevel);
-        osc.bLevel = juce::jlimit (0.0f, 1.0f, c.oscBLevel);
-        osc.subLevel = juce::jlimit (0.0f, 1.0f, c.subLevel);
-        osc.fatLevel = juce::jlimit (0.0f, 1.0f, c.fatAmount);
-        osc.ringLevel = juce::jlimit (0.0f, 1.0f, c.ringModAmount);
-        osc.aShape = c.oscAShape;
-        osc.bShape = c.oscBShape;
-        osc.subShape = c.subShape;
-        osc.sync = c.oscSync;
-
-        const float detuneSpread = 0.3f + 0.8f * c.vintageAmount;
-        const float panWidth = 0.16f + 0.84f * c.spread;
-        float gainL[maxUnison], gainR[maxUnison], largestCents = 0.0f;
-        for (int u = 0; u < numCopies; ++u)
-        {
-            const float position = c.unisonVoices >= 2 ? ((float) u - centre) / halfWidth : 0.0f;
-            osc.centsBase[u] = c.unisonDetune * position + detuneSpread * detuneOffset[u];
-            osc.detuneOffset[u] = detuneOffset[u];
-            largestCents = juce::jmax (largestCents, std::abs (osc.centsBase[u]));
-
-            const float pan = position * panWidth + 0.12f * panOffset[u];
-            gainL[u] = 0.5f - 0.34f * pan;
-            gainR[u] = 0.5f + 0.34f * pan;
-        }
-        // The most the pitch factor can reach, for how many turns a phase can pass in one step
-        // (2^x ≤ 1 + x for x in [0, 1]).
-        const float largestPower = (largestCents + 1.36f * std::abs (driftDepth)) / 1200.0f;
-        const float pitchBound = (largestPower <= 1.0f ? 1.0f + largestPower : std::pow (2.0f, largestPower)) * 1.001f;
-
-        alignas (64) float gains[partialLanes];
-        for (int k = 0; k < partialLanes; ++k)
-            gains[k] = partialGain[k] * partialLevel;
-
-        const DriveSettings driveSettings { (0.01f + 0.03f * velocity) * c.characterAmount, velocity, 0.94f + 0.08f * c.spread,
-                                            1.0f + 3.8f * c.filterDrive + 0.5f * c.vintageAmount,
-                                            1.0f + (1.2f + 1.8f * velocity) * c.characterAmount };
-        const float wobbleDepth = c.driftAmount + 0.4f * c.vintageAmount;
-        const float wobbleStep = 0.00006f + 0.00011f * c.movement;
-
-        float* left = output.getNumChannels() > 0 ? output.getWritePointer (0) : nullptr;
-        float* right = output.getNumChannels() > 1 ? output.getWritePointer (1) : nullptr;
-
-        // A call is rendered in runs of up to 64 samples: first what the whole voice needs per
-        // sample, then the copies' oscillators and partials, then the drive and the filters.
-        // Runs are multiples of 8 long, so the filters still update on every 8th sample of the call.
-        alignas (64) float noiseIn[runLength], airIn[runLength], envAt[runLength], frequencyAt[runLength];
-        alignas (64) float L[runLength], R[runLength], yL[runLength], yR[runLength];
-        alignas (64) float partialSum[runLength];
-        alignas (64) OscillatorRun oscRun;
-        alignas (64) float partialPhases[maxUnison][runLength][partialLanes];
-        const CopyPhases phases { driftPhase, phaseA, phaseB, phaseFm, phaseSub, startDelay };
-
-        for (int runStart = 0; runStart < numSamples; runStart += runLength)
-        {
-            const int n = juce::jmin (runLength, numSamples - runStart);
-            float topFrequency = 0.0f;
-
-            for (int i = 0; i < n; ++i)
-            {
-                const float r = bipolar();
-                noiseLowpass = 0.992f * noiseLowpass + 0.008f * r;
-
-                if (glideSamplesRemaining > 0.0f && glideSamplesTotal > 0.0f)
-                {
-                    float x = juce::jlimit (0.0f, 1.0f, 1.0f - glideSamplesRemaining / juce::jmax (glideSamplesTotal, 1.0f));
-                    if (c.glideCurve == 1)
-                        x = x * x;
-                    else if (c.glideCurve == 2)
-                        x = 0.5f - 0.5f * std::cos (pi * x);
-
-                    currentFrequency = glideStartFrequency + (glideTargetFrequency - glideStartFrequency) * x;
-                    glideSamplesRemaining -= 1.0f;
-                }
-                else
-                {
-                    currentFrequency = glideTargetFrequency;
-                }
-
-                frequencyAt[i] = currentFrequency;
-                topFrequency = juce::jmax (topFrequency, currentFrequency);
-                envAt[i] = envelope.nextSample();
-                noiseIn[i] = r;
-                airIn[i] = airAmount * (r - noiseLowpass);
-            }
-
-            const float topStep = topFrequency * pitchBound * twoPi / osc.sampleRate;
-            osc.wrapsA = 1 + (int) (topStep / twoPi);
-            osc.wrapsFm = 1 + (int) (osc.fmRatio * topStep / twoPi);
-            runOscillators (osc, phases, frequencyAt, noiseIn, n, oscRun);
-            advancePartials (partialPhase, partialWobblePhase, numCopies, oscRun, n, wobbleStep, wobbleDepth,
-                             1 + (int) (16.0f * topStep / twoPi), partialPhases);
-
-            // The oscillators of all copies first (their values sit side by side per sample), then
-            // each copy's partials, panned.
-            for (int i = 0; i < n; ++i)
-            {
-                float oscLeft = 0.0f, oscRight = 0.0f;
-                for (int u = 0; u < numCopies; ++u)
-                {
-                    oscLeft += oscRun.at (oscRun.oscL, i, u);   // 0 while a copy waits to start
-                    oscRight += oscRun.at (oscRun.oscR, i, u);
-                }
-                L[i] = oscLeft * norm;
-                R[i] = oscRight * norm;
-            }
-
-            if (core > 0.0f)
-            {
-                for (int u = 0; u < numCopies; ++u)
-                {
-                    const int first = juce::jmin (oscRun.firstActive[u], n);
-                    sumPartials (partialPhases[u] + first, oscRun.fm + first * oscRun.stride + u, oscRun.stride, n - first,
-                                 gains, partialSum);
-                    const float coreL = core * gainL[u] * norm, coreR = core * gainR[u] * norm;
-                    for (int i = 0; i < n - first; ++i)
-                    {
-                        L[first + i] += coreL * partialSum[i];
-                        R[first + i] += coreR * partialSum[i];
-                    }
-                }
-            }
-
-            driveRun (driveSettings, L, R, noiseIn, airIn, envAt, n, yL, yR);
-
-            // The filters take new coefficients every 8th sample and run on local copies over the
-            // 8 between, so their states stay in registers (the output stores could otherwise alias
-            // them and force a reload every sample).
-            alignas (64) float oL[runLength], oR[runLength];
-            for (int i = 0; i < n; i += 8)
-            {
-                const int m = juce::jmin (8, n - i);
-                updateFilters (envAt[i], morph, frequencyAt[i]);
-                TptFilter fL = filters[filterL], fR = filters[filterR];
-
-                if (morph > 0.002f)
-                {
-                    TptFilter mL = filters[morphFilterL], mR = filters[morphFilterR];
-                    for (int j = i; j < i + m; ++j)
-                    {
-                        const float lowL = fL.processSample (yL[j]), lowR = fR.processSample (yR[j]);
-                        const float bandL = mL.processSample (yL[j]), bandR = mR.processSample (yR[j]);
-                        oL[j] = lowL + morph * (0.72f * lowL + 1.08f * bandL - lowL);
-                        oR[j] = lowR + morph * (0.72f * lowR + 1.08f * bandR - lowR);
-                    }
-                    filters[morphFilterL] = mL;
-                    filters[morphFilterR] = mR;
-                }
-                else
-                {
-                    for (int j = i; j < i + m; ++j)
-                    {
-                        oL[j] = fL.processSample (yL[j]);
-                        oR[j] = fR.processSample (yR[j]);
-                    }
-                }
-
-                filters[filterL] = fL;
-                filters[filterR] = fR;
-            }
-
-            if (left != nullptr)
-                juce::FloatVectorOperations::add (left + startSample + runStart, oL, n);
-            if (right != nullptr)
-                juce::FloatVectorOperations::add (right + startSample + runStart, oR, n);
-        }
+        const int n = juce::jmin (piece, numSamples - done);
+        renderSource (n);
+        filterSource (left != nullptr ? left + startSample + done : nullptr,
+                      right != nullptr ? right + startSample + done : nullptr, n);
     }
 
+    finishBlock();
+}
+
+void PadSynthVoice::finishBlock() noexcept
+{
     if (envelope.isIdle() && ! legatoPending)
         clearCurrentNote();
+}
+
+void PadSynthVoice::renderSource (int numSamples) noexcept
+{
+    jassert (numSamples <= getSourceCapacity());
+    numSamples = juce::jmin (numSamples, getSourceCapacity());
+    if (numSamples <= 0)
+        return;
+
+    using namespace voicekernels;
+    const auto& c = config;
+
+    const float pw = juce::jlimit (0.08f, 0.92f, 0.5f + 0.64f * (c.pwmAmount - 0.5f) + 0.14f * c.leftLift);
+    const float partialLevel = 1.0f + 0.28f * c.shimmer + 0.08f * c.leftLift;
+    const float airAmount = (0.05f + 0.08f * c.leftOpen) * c.noiseMix;
+    const float morph = juce::jlimit (0.0f, 1.0f, c.filterMorph);
+    const float driftDepth = 0.45f * c.movement + 2.4f * c.driftAmount + 0.9f * c.vintageAmount;
+    const float core = juce::jlimit (0.0f, 1.0f, c.padCoreMix);
+
+    const int numCopies = unisonCount (c.unisonVoices);
+    const float norm = 1.0f / std::sqrt ((float) numCopies);
+    const float centre = (float) (numCopies - 1) / 2.0f;
+    const float halfWidth = juce::jmax (1.0f, centre);
+
+    OscillatorSettings osc;
+    osc.numCopies = numCopies;
+    osc.driftStep = 0.00003f + 0.00014f * c.driftAmount + 0.00005f * c.vintageAmount;
+    osc.driftDepth = driftDepth;
+    osc.sampleRate = (float) sampleRate;
+    osc.fmRatio = juce::jlimit (0.25f, 8.0f, c.fmRatio);
+    osc.subDivisor = c.subOctave >= 2 ? 4.0f : 2.0f;
+    osc.fmIndex = juce::jlimit (0.0f, 2.6f, 2.2f * c.fmAmount);
+    osc.pw = pw;
+    osc.pwB = 0.84f * pw;
+    osc.aLevel = juce::jlimit (0.0f, 1.0f, c.oscALevel);
+    osc.bLevel = juce::jlimit (0.0f, 1.0f, c.oscBLevel);
+    osc.subLevel = juce::jlimit (0.0f, 1.0f, c.subLevel);
+    osc.fatLevel = juce::jlimit (0.0f, 1.0f, c.fatAmount);
+    osc.ringLevel = juce::jlimit (0.0f, 1.0f, c.ringModAmount);
+    osc.aShape = c.oscAShape;
+    osc.bShape = c.oscBShape;
+    osc.subShape = c.subShape;
+    osc.sync = c.oscSync;
+
+    const float detuneSpread = 0.3f + 0.8f * c.vintageAmount;
+    const float panWidth = 0.16f + 0.84f * c.spread;
+    float gainL[maxUnison], gainR[maxUnison], largestCents = 0.0f;
+    for (int u = 0; u < numCopies; ++u)
+    {
+        const float position = c.unisonVoices >= 2 ? ((float) u - centre) / halfWidth : 0.0f;
+        osc.centsBase[u] = c.unisonDetune * position + detuneSpread * detuneOffset[u];
+        osc.detuneOffset[u] = detuneOffset[u];
+        largestCents = juce::jmax (largestCents, std::abs (osc.centsBase[u]));
+
+        const float pan = position * panWidth + 0.12f * panOffset[u];
+        gainL[u] = 0.5f - 0.34f * pan;
+        gainR[u] = 0.5f + 0.34f * pan;
+    }
+    // The most the pitch factor can reach, for how many turns a phase can pass in one step
+    // (2^x ≤ 1 + x for x in [0, 1]).
+    const float largestPower = (largestCents + 1.36f * std::abs (driftDepth)) / 1200.0f;
+    const float pitchBound = (largestPower <= 1.0f ? 1.0f + largestPower : std::pow (2.0f, largestPower)) * 1.001f;
+
+    alignas (64) float gains[partialLanes];
+    for (int k = 0; k < partialLanes; ++k)
+        gains[k] = partialGain[k] * partialLevel;
+
+    const DriveSettings driveSettings { (0.01f + 0.03f * velocity) * c.characterAmount, velocity, 0.94f + 0.08f * c.spread,
+                                        1.0f + 3.8f * c.filterDrive + 0.5f * c.vintageAmount,
+                                        1.0f + (1.2f + 1.8f * velocity) * c.characterAmount };
+    const float wobbleDepth = c.driftAmount + 0.4f * c.vintageAmount;
+    const float wobbleStep = 0.00006f + 0.00011f * c.movement;
+
+    // A call is rendered in runs of up to 64 samples: first what the whole voice needs per
+    // sample, then the copies' oscillators and partials, then the drive.
+    alignas (64) float noiseIn[runLength], airIn[runLength], envAt[runLength], frequencyAt[runLength];
+    alignas (64) float L[runLength], R[runLength];
+    alignas (64) float partialSum[runLength];
+    alignas (64) OscillatorRun oscRun;
+    alignas (64) float partialPhases[maxUnison][runLength][partialLanes];
+    const CopyPhases phases { driftPhase, phaseA, phaseB, phaseFm, phaseSub, startDelay };
+
+    for (int runStart = 0; runStart < numSamples; runStart += runLength)
+    {
+        const int n = juce::jmin (runLength, numSamples - runStart);
+        float topFrequency = 0.0f;
+
+        for (int i = 0; i < n; ++i)
+        {
+            const float r = bipolar();
+            noiseLowpass = 0.992f * noiseLowpass + 0.008f * r;
+
+            if (glideSamplesRemaining > 0.0f && glideSamplesTotal > 0.0f)
+            {
+                float x = juce::jlimit (0.0f, 1.0f, 1.0f - glideSamplesRemaining / juce::jmax (glideSamplesTotal, 1.0f));
+                if (c.glideCurve == 1)
+                    x = x * x;
+                else if (c.glideCurve == 2)
+                    x = 0.5f - 0.5f * std::cos (pi * x);
+
+                currentFrequency = glideStartFrequency + (glideTargetFrequency - glideStartFrequency) * x;
+                glideSamplesRemaining -= 1.0f;
+            }
+            else
+            {
+                currentFrequency = glideTargetFrequency;
+            }
+
+            frequencyAt[i] = currentFrequency;
+            topFrequency = juce::jmax (topFrequency, currentFrequency);
+            envAt[i] = envelope.nextSample();
+            noiseIn[i] = r;
+            airIn[i] = airAmount * (r - noiseLowpass);
+        }
+
+        const float topStep = topFrequency * pitchBound * twoPi / osc.sampleRate;
+        osc.wrapsA = 1 + (int) (topStep / twoPi);
+        osc.wrapsFm = 1 + (int) (osc.fmRatio * topStep / twoPi);
+        runOscillators (osc, phases, frequencyAt, noiseIn, n, oscRun);
+        advancePartials (partialPhase, partialWobblePhase, numCopies, oscRun, n, wobbleStep, wobbleDepth,
+                         1 + (int) (16.0f * topStep / twoPi), partialPhases);
+
+        // The oscillators of all copies first (their values sit side by side per sample), then
+        // each copy's partials, panned.
+        for (int i = 0; i < n; ++i)
+        {
+            float oscLeft = 0.0f, oscRight = 0.0f;
+            for (int u = 0; u < numCopies; ++u)
+            {
+                oscLeft += oscRun.at (oscRun.oscL, i, u);   // 0 while a copy waits to start
+                oscRight += oscRun.at (oscRun.oscR, i, u);
+            }
+            L[i] = oscLeft * norm;
+            R[i] = oscRight * norm;
+        }
+
+        if (core > 0.0f)
+        {
+            for (int u = 0; u < numCopies; ++u)
+            {
+                const int first = juce::jmin (oscRun.firstActive[u], n);
+                sumPartials (partialPhases[u] + first, oscRun.fm + first * oscRun.stride + u, oscRun.stride, n - first,
+                             gains, partialSum);
+                const float coreL = core * gainL[u] * norm, coreR = core * gainR[u] * norm;
+                for (int i = 0; i < n - first; ++i)
+                {
+                    L[first + i] += coreL * partialSum[i];
+                    R[first + i] += coreR * partialSum[i];
+                }
+            }
+        }
+
+
+        driveRun (driveSettings, L, R, noiseIn, airIn, envAt, n, sourceL.data() + runStart, sourceR.data() + runStart);
+        for (int i = 0; i < n; i += 8)
+        {
+            sourceEnv[(size_t) (runStart + i) / 8] = envAt[i];
+            sourceFrequency[(size_t) (runStart + i) / 8] = frequencyAt[i];
+        }
+    }
+    sourceMorph = morph;
+}
+
+void PadSynthVoice::filterSource (float* left, float* right, int numSamples) noexcept
+{
+    // The filters take new coefficients every 8th sample and run on local copies over the 8
+    // between, so their states stay in registers.
+    const float morph = sourceMorph;
+    for (int i = 0; i < numSamples; i += 8)
+    {
+        const int m = juce::jmin (8, numSamples - i);
+        updateFilters (sourceEnv[(size_t) i / 8], morph, sourceFrequency[(size_t) i / 8]);
+        TptFilter fL = filters[filterL], fR = filters[filterR];
+        float oL[8], oR[8];
+
+        if (morph > 0.002f)
+        {
+            TptFilter mL = filters[morphFilterL], mR = filters[morphFilterR];
+            for (int j = 0; j < m; ++j)
+            {
+                const float yL = sourceL[(size_t) (i + j)], yR = sourceR[(size_t) (i + j)];
+                const float lowL = fL.processSample (yL), lowR = fR.processSample (yR);
+                const float bandL = mL.processSample (yL), bandR = mR.processSample (yR);
+                oL[j] = lowL + morph * (0.72f * lowL + 1.08f * bandL - lowL);
+                oR[j] = lowR + morph * (0.72f * lowR + 1.08f * bandR - lowR);
+            }
+            filters[morphFilterL] = mL;
+            filters[morphFilterR] = mR;
+        }
+        else
+        {
+            for (int j = 0; j < m; ++j)
+            {
+                oL[j] = fL.processSample (sourceL[(size_t) (i + j)]);
+                oR[j] = fR.processSample (sourceR[(size_t) (i + j)]);
+            }
+        }
+
+        filters[filterL] = fL;
+        filters[filterR] = fR;
+
+        for (int j = 0; j < m; ++j)
+        {
+            if (left != nullptr)
+                left[i + j] += oL[j];
+            if (right != nullptr)
+                right[i + j] += oR[j];
+        }
+    }
+}
+
+void PadSynthVoice::filterTogether (PadSynthVoice* const* voices, int count, float* left, float* right, int numSamples) noexcept
+{
+    if (count == 1)
+    {
+        voices[0]->filterSource (left, right, numSamples);
+        return;
+    }
+
+    // Each filter's state update is a chain of about 24 cycles per sample that nothing else in
+    // its voice can overlap; the voices' chains are independent, so stepping them side by side
+    // lets the processor run them at once. Every filter still sees its own operations in its own
+    // order, and each output sample gets the voices added in voice order, as one voice after
+    // another would.
+    for (int i = 0; i < numSamples; i += 8)
+    {
+        const int m = juce::jmin (8, numSamples - i);
+        for (int v = 0; v < count; ++v)
+        {
+            auto& voice = *voices[v];
+            voice.updateFilters (voice.sourceEnv[(size_t) i / 8], voice.sourceMorph, voice.sourceFrequency[(size_t) i / 8]);
+        }
+
+        for (int j = i; j < i + m; ++j)
+        {
+            float sumL = left != nullptr ? left[j] : 0.0f;
+            float sumR = right != nullptr ? right[j] : 0.0f;
+            for (int v = 0; v < count; ++v)
+            {
+                auto& voice = *voices[v];
+                const float yL = voice.sourceL[(size_t) j], yR = voice.sourceR[(size_t) j];
+                float oL = voice.filters[filterL].processSample (yL);
+                float oR = voice.filters[filterR].processSample (yR);
+                const float morph = voice.sourceMorph;
+                if (morph > 0.002f)
+                {
+                    const float bandL = voice.filters[morphFilterL].processSample (yL);
+                    const float bandR = voice.filters[morphFilterR].processSample (yR);
+                    oL = oL + morph * (0.72f * oL + 1.08f * bandL - oL);
+                    oR = oR + morph * (0.72f * oR + 1.08f * bandR - oR);
+                }
+                sumL += oL;
+                sumR += oR;
+            }
+            if (left != nullptr)
+                left[j] = sumL;
+            if (right != nullptr)
+                right[j] = sumR;
+        }
+    }
 }
 
 } // namespace velmora

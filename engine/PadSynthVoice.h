@@ -8,6 +8,7 @@
 #include <juce_audio_basics/juce_audio_basics.h>
 
 #include <array>
+#include <vector>
 
 namespace velmora
 {
@@ -41,7 +42,17 @@ public:
     using juce::SynthesiserVoice::renderNextBlock;
 
     void setRenderConfig (const VoiceRenderConfig& newConfig) noexcept;
-    void prepare (double newSampleRate, int maximumBlockSize) noexcept;
+    void prepare (double newSampleRate, int maximumBlockSize);
+
+    /** renderNextBlock in two steps, so that a synthesiser can run several voices' filters side
+        by side: renderSource renders everything before the filters into the voice's own buffers
+        (at most getSourceCapacity() samples), filterTogether runs the filters of the voices given
+        over what they rendered and adds them to the output (either pointer may be null), and
+        finishBlock frees a voice whose note has ended. */
+    void renderSource (int numSamples) noexcept;
+    static void filterTogether (PadSynthVoice* const* voices, int count, float* left, float* right, int numSamples) noexcept;
+    void finishBlock() noexcept;
+    int getSourceCapacity() const noexcept   { return (int) sourceL.size(); }
 
     /** Replaces the random source (tests seed it to make a voice reproducible). */
     void setRandomSeed (juce::int64 seed) noexcept { random.setSeed (seed); }
@@ -103,6 +114,13 @@ protected:
                                                                      10.0f, 12.0f, 14.0f, 16.0f, 0.0f, 0.0f, 0.0f, 0.0f };
 
     float gainsTilt = -1.0f, gainsShimmer = -1.0f;   // what the partial gains were computed for
+
+    // What renderSource leaves for the filters: the drive output, and the envelope and frequency
+    // at every 8th sample.
+    std::vector<float> sourceL, sourceR, sourceEnv, sourceFrequency;
+    float sourceMorph = 0.0f;
+    void filterSource (float* left, float* right, int numSamples) noexcept;
+    void sizeSources (int capacity);
 
     // The filter update's key factor, kept while frequency and key tracking stay the same.
     float keyFactorBase = -1.0f, keyFactorTrack = -1.0f, keyFactor = 1.0f;

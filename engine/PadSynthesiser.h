@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PadSynthVoice.h"
+
 #include <juce_audio_basics/juce_audio_basics.h>
 
 #include <array>
@@ -7,7 +9,8 @@
 namespace velmora
 {
 
-/** juce::Synthesiser with an allocation-free voice-stealing choice. JUCE 7.0.5 rebuilds its list
+/** juce::Synthesiser that renders its pad voices' filters side by side (see
+    PadSynthVoice::filterTogether), with an allocation-free voice-stealing choice. JUCE 7.0.5 rebuilds its list
     of stealable voices with Array::clear(), which frees the storage, so every steal allocated on
     the audio thread. The policy here is JUCE's: the oldest voice on the same note, else the
     oldest released one, else the oldest without a key down, else the oldest that is neither the
@@ -18,6 +21,35 @@ public:
     static constexpr int maxVoices = 32;
 
 protected:
+    using juce::Synthesiser::renderVoices;
+
+    void renderVoices (juce::AudioBuffer<float>& buffer, int startSample, int numSamples) override
+    {
+        std::array<PadSynthVoice*, maxVoices> sounding {};
+        int count = 0;
+
+        for (int i = 0; i < getNumVoices(); ++i)
+        {
+            auto* voice = getVoice (i);
+            auto* pad = dynamic_cast<PadSynthVoice*> (voice);
+            if (pad == nullptr || numSamples <= 0 || numSamples > pad->getSourceCapacity() || count == maxVoices)
+                voice->renderNextBlock (buffer, startSample, numSamples);   // the plain way
+            else if (pad->getCurrentlyPlayingNote() >= 0)
+                sounding[(size_t) count++] = pad;
+        }
+
+        for (int v = 0; v < count; ++v)
+            sounding[(size_t) v]->renderSource (numSamples);
+
+        float* left = buffer.getNumChannels() > 0 ? buffer.getWritePointer (0, startSample) : nullptr;
+        float* right = buffer.getNumChannels() > 1 ? buffer.getWritePointer (1, startSample) : nullptr;
+        if (count > 0)
+            PadSynthVoice::filterTogether (sounding.data(), count, left, right, numSamples);
+
+        for (int v = 0; v < count; ++v)
+            sounding[(size_t) v]->finishBlock();
+    }
+
     juce::SynthesiserVoice* findVoiceToSteal (juce::SynthesiserSound* sound, int midiChannel, int midiNoteNumber) const override
     {
         juce::ignoreUnused (midiChannel);
