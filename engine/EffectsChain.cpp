@@ -255,9 +255,12 @@ void EffectsChain::processTape (juce::AudioBuffer<float>& block, const FxRenderC
             double readPos = (double) tapeWritePos - delay;
             while (readPos < 0.0)
                 readPos += length;
-            const int i0 = (int) std::floor (readPos) % length;
-            const int i1 = (i0 + 1) % length;
-            const float frac = (float) (readPos - std::floor (readPos));
+            // readPos now lies in [0, length] (length itself only by rounding): no division
+            // needed to wrap the two taps.
+            const double whole = std::floor (readPos);
+            const int i0 = (int) whole >= length ? (int) whole - length : (int) whole;
+            const int i1 = i0 + 1 == length ? 0 : i0 + 1;
+            const float frac = (float) (readPos - whole);
 
             for (int ch = 0; ch < channels; ++ch)
             {
@@ -267,7 +270,7 @@ void EffectsChain::processTape (juce::AudioBuffer<float>& block, const FxRenderC
             }
         }
 
-        tapeWritePos = (tapeWritePos + 1) % length;
+        tapeWritePos = tapeWritePos + 1 == length ? 0 : tapeWritePos + 1;
     }
 
     // The saturation has no memory, so it runs over the whole block at once, eight samples at a time.
