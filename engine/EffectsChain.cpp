@@ -13,8 +13,8 @@ namespace
 
     inline lanes::F8 clampLanes (lanes::F8 x) noexcept
     {
-        x = x > 1.0f ? lanes::splat<lanes::F8> (1.0f) : x;
-        return x < -1.0f ? lanes::splat<lanes::F8> (-1.0f) : x;
+        x = lanes::select (x > 1.0f, lanes::splat<lanes::F8> (1.0f), x);
+        return lanes::select (x < -1.0f, lanes::splat<lanes::F8> (-1.0f), x);
     }
 
     // Rounds halves away from zero.

@@ -61,10 +61,19 @@ namespace
         return V {} + x;
     }
 
-    /** a where the mask is set, else b (masks are the all-ones / zero lanes of comparisons). */
+    /** a where the mask is set, else b (masks are the all-ones / zero lanes of comparisons).
+        Written with bit operations: GCC turns a vector ?: wider than the machine's registers
+        (eight lanes on SSE) into one scalar branch per lane, while these split cleanly. */
     template <typename V, typename M> HALCYRA_LANES_INLINE V select (M mask, V a, V b) noexcept
     {
-        return mask ? a : b;
+        static_assert (sizeof (M) == sizeof (V));
+        M ia, ib;
+        __builtin_memcpy (&ia, &a, sizeof (V));
+        __builtin_memcpy (&ib, &b, sizeof (V));
+        const M r = (ia & mask) | (ib & ~mask);
+        V out;
+        __builtin_memcpy (&out, &r, sizeof (V));
+        return out;
     }
 
     /** sin x for x in [−π, π], an odd minimax polynomial of degree 11: within 1e-7 of sin. */
@@ -82,7 +91,7 @@ namespace
     /** sin x for x in [−π, 3π): one conditional turn brings it to [−π, π). */
     template <typename V> HALCYRA_LANES_INLINE V sinNear (V x) noexcept
     {
-        const V y = x >= 3.14159265f ? x - 6.28318531f : x;
+        const V y = select (x >= 3.14159265f, x - 6.28318531f, x);
         return sinPi (y);
     }
 
@@ -103,9 +112,9 @@ namespace
     template <typename V> HALCYRA_LANES_INLINE V tanhLanes (V x) noexcept
     {
         using I = typename LanesOf<V>::Int;
-        const V ax = x < 0.0f ? -x : x;
+        const V ax = select (x < 0.0f, -x, x);
         // exp(−2|x|) = 2^n · 2^f with n = round(t) and f in [−½, ½]; |x| past 9 is tanh = ±1.
-        const V t = (ax < 9.0f ? ax : 9.0f) * -2.88539008f;              // −2|x| · log2(e), never positive
+        const V t = select (ax < 9.0f, ax, splat<V> (9.0f)) * -2.88539008f;              // −2|x| · log2(e), never positive
         const V n = __builtin_convertvector (__builtin_convertvector (t - 0.5f, I), V);   // truncation of a negative rounds t
         const V f = t - n;
         const V g = f * 0.69314718f;
@@ -121,7 +130,7 @@ namespace
         __builtin_memcpy (&scale, &bits, sizeof (V));
         const V e = p * scale;
         const V r = (1.0f - e) / (1.0f + e);
-        return x < 0.0f ? -r : r;
+        return select (x < 0.0f, -r, r);
     }
 }
 } // namespace velmora::lanes

@@ -22,7 +22,7 @@ namespace
     HALCYRA_LANES_INLINE V wrapUp (V x, int turns) noexcept
     {
         for (int i = 0; i < turns; ++i)
-            x = x >= twoPi ? x - twoPi : x;
+            x = select (x >= twoPi, x - twoPi, x);
         return x;
     }
 
@@ -37,11 +37,11 @@ namespace
             case triangle:
             {
                 const V t = phase * (2.0f / pi);   // 0 … 4 over the cycle
-                return t < 1.0f ? t : (t < 3.0f ? 2.0f - t : t - 4.0f);
+                return select (t < 1.0f, t, select (t < 3.0f, 2.0f - t, t - 4.0f));
             }
             case saw:    return 2.0f * phase / twoPi - 1.0f;
-            case square: return phase < pi ? one : minusOne;
-            case pulse:  return width > phase / twoPi ? one : minusOne;
+            case square: return select (phase < pi, one, minusOne);
+            case pulse:  return select (width > phase / twoPi, one, minusOne);
             case noise:  return r;
             default:     return sinNear (phase);
         }
@@ -58,7 +58,7 @@ namespace
         __builtin_memcpy (&bits, &exact, sizeof (bits));
         const L4 dropped = bits & 0x1fffffff;
         constexpr long long half = 1LL << 28, zone = (1LL << 29) / 100;
-        const D4 near = (dropped > half - zone && dropped < half + zone) ? D4 {} + 1.0 : D4 {};
+        const D4 near = select ((dropped > half - zone) & (dropped < half + zone), D4 {} + 1.0, D4 {});
         nearMidpoint = __builtin_convertvector (near, F4);
         return __builtin_convertvector (exact, F4);
     }
@@ -127,11 +127,11 @@ namespace
                 else
                 {
                     const auto waiting = delay > 0.0f;
-                    delay = waiting ? delay - 1.0f : delay;
-                    waited = waiting ? waited + 1.0f : waited;
+                    delay = select (waiting, delay - 1.0f, delay);
+                    waited = select (waiting, waited + 1.0f, waited);
                     const V d = drift + s.driftStep;
-                    drift = waiting ? drift : (d >= twoPi ? d - twoPi : d);
-                    store (w.waiting + i * stride, waiting ? one : zero);
+                    drift = select (waiting, drift, select (d >= twoPi, d - twoPi, d));
+                    store (w.waiting + i * stride, select (waiting, one, zero));
                 }
 
                 store (w.drift + i * stride, drift);
@@ -182,7 +182,7 @@ namespace
                 }
 
                 const F8 inc = power * load<F8> (w.frequency + e) * twoPi / s.sampleRate;
-                store (out.inc + e, load<F8> (w.waiting + e) != 0.0f ? F8 {} : inc);
+                store (out.inc + e, select (load<F8> (w.waiting + e) != 0.0f, F8 {}, inc));
                 store (w.x + e, x);
             }
 
@@ -204,7 +204,7 @@ namespace
                 const V oldA = A;
                 A = wrapUp (A + inc, s.wrapsA);
                 if (s.sync)
-                    B = A < oldA ? zero : B;
+                    B = select (A < oldA, zero, B);
                 B = wrapUp (B + inc, s.wrapsA);
                 F = wrapUp (F + s.fmRatio * inc, s.wrapsFm);
                 S = wrapUp (S + inc / s.subDivisor, s.wrapsA);
@@ -233,7 +233,7 @@ namespace
                 const auto waiting = load<F8> (w.waiting + e) != 0.0f;
                 const F8 r = load<F8> (w.noise + e);
                 const F8 fm = needFm ? s.fmIndex * shapeLanes (s.bShape, load<F8> (w.fm + e), s.pwB, r) : zero;
-                store (out.fm + e, waiting ? zero : fm);
+                store (out.fm + e, select (waiting, zero, fm));
 
                 if (! (needA || needB || needSub || needFat))
                 {
@@ -243,19 +243,19 @@ namespace
                 }
 
                 F8 aPhase = load<F8> (w.a + e) + 1.5f * fm;   // |1.5·fm| < 4: one turn either way is enough
-                aPhase = aPhase >= twoPi ? aPhase - twoPi : aPhase;
-                aPhase = aPhase < 0.0f ? aPhase + twoPi : aPhase;
+                aPhase = select (aPhase >= twoPi, aPhase - twoPi, aPhase);
+                aPhase = select (aPhase < 0.0f, aPhase + twoPi, aPhase);
                 const F8 sub = load<F8> (w.sub + e);
 
                 const F8 a = needA ? shapeLanes (s.aShape, aPhase, s.pw, r) * s.aLevel : zero;
                 const F8 b = needB ? shapeLanes (s.bShape, load<F8> (w.b + e), s.pwB, r) * s.bLevel : zero;
                 const F8 sb = needSub ? shapeLanes (s.subShape, sub, 0.5f, r) * s.subLevel : zero;
-                const F8 fat = needFat ? (sub < pi ? one : minusOne) * s.fatLevel : zero;
+                const F8 fat = needFat ? select (sub < pi, one, minusOne) * s.fatLevel : zero;
                 const F8 ring = a * b * s.ringLevel;
                 const F8 l = 0.62f * a + 0.54f * b + 0.52f * sb + 0.18f * fat + 0.52f * ring;
                 const F8 rr = 0.54f * a + 0.62f * b + 0.52f * sb + 0.18f * fat + 0.52f * ring;
-                store (out.oscL + e, waiting ? zero : l);
-                store (out.oscR + e, waiting ? zero : rr);
+                store (out.oscL + e, select (waiting, zero, l));
+                store (out.oscR + e, select (waiting, zero, rr));
             }
         }
     }
@@ -313,7 +313,7 @@ namespace
                                            float wobbleScale, float inc, int wraps) noexcept
         {
             const V w = (wobble + wobbleStep) + offset;
-            wobble = w >= twoPi ? w - twoPi : w;
+            wobble = select (w >= twoPi, w - twoPi, w);
             const V nextSin = wobbleSin * rotateCos + wobbleCos * rotateSin;
             wobbleCos = wobbleCos * rotateCos - wobbleSin * rotateSin;
             wobbleSin = nextSin;
