@@ -285,6 +285,7 @@ void PadSynthVoice::renderSource (int numSamples) noexcept
     osc.subShape = c.subShape;
     osc.sync = c.oscSync;
 
+    const bool oscillatorsSound = osc.aLevel != 0.0f || osc.bLevel != 0.0f || osc.subLevel != 0.0f || osc.fatLevel != 0.0f;
     const float detuneSpread = 0.3f + 0.8f * c.vintageAmount;
     const float panWidth = 0.16f + 0.84f * c.spread;
     float gainL[maxUnison], gainR[maxUnison], largestCents = 0.0f;
@@ -328,33 +329,43 @@ void PadSynthVoice::renderSource (int numSamples) noexcept
         const int n = juce::jmin (runLength, numSamples - runStart);
         float topFrequency = 0.0f;
 
+        // The noise draws first (a call into the generator), then noise filter, glide and envelope
+        // on local copies, so that their chains stay in registers.
+        for (int i = 0; i < n; ++i)
+            noiseIn[i] = bipolar();
+
+        float lowpass = noiseLowpass, frequency = currentFrequency, glideLeft = glideSamplesRemaining;
+        LinearEnvelope env = envelope;
         for (int i = 0; i < n; ++i)
         {
-            const float r = bipolar();
-            noiseLowpass = 0.992f * noiseLowpass + 0.008f * r;
+            const float r = noiseIn[i];
+            lowpass = 0.992f * lowpass + 0.008f * r;
 
-            if (glideSamplesRemaining > 0.0f && glideSamplesTotal > 0.0f)
+            if (glideLeft > 0.0f && glideSamplesTotal > 0.0f)
             {
-                float x = juce::jlimit (0.0f, 1.0f, 1.0f - glideSamplesRemaining / juce::jmax (glideSamplesTotal, 1.0f));
+                float x = juce::jlimit (0.0f, 1.0f, 1.0f - glideLeft / juce::jmax (glideSamplesTotal, 1.0f));
                 if (c.glideCurve == 1)
                     x = x * x;
                 else if (c.glideCurve == 2)
                     x = 0.5f - 0.5f * std::cos (pi * x);
 
-                currentFrequency = glideStartFrequency + (glideTargetFrequency - glideStartFrequency) * x;
-                glideSamplesRemaining -= 1.0f;
+                frequency = glideStartFrequency + (glideTargetFrequency - glideStartFrequency) * x;
+                glideLeft -= 1.0f;
             }
             else
             {
-                currentFrequency = glideTargetFrequency;
+                frequency = glideTargetFrequency;
             }
 
-            frequencyAt[i] = currentFrequency;
-            topFrequency = juce::jmax (topFrequency, currentFrequency);
-            envAt[i] = envelope.nextSample();
-            noiseIn[i] = r;
-            airIn[i] = airAmount * (r - noiseLowpass);
+            frequencyAt[i] = frequency;
+            topFrequency = juce::jmax (topFrequency, frequency);
+            envAt[i] = env.nextSample();
+            airIn[i] = airAmount * (r - lowpass);
         }
+        noiseLowpass = lowpass;
+        currentFrequency = frequency;
+        glideSamplesRemaining = glideLeft;
+        envelope = env;
 
         const float topStep = topFrequency * pitchBound * twoPi / osc.sampleRate;
         osc.wrapsA = 1 + (int) (topStep / twoPi);
@@ -365,7 +376,12 @@ void PadSynthVoice::renderSource (int numSamples) noexcept
 
         // The oscillators of all copies first (their values sit side by side per sample), then
         // each copy's partials, panned.
-        for (int i = 0; i < n; ++i)
+        if (! oscillatorsSound)
+        {
+            std::fill (L, L + n, 0.0f);
+            std::fill (R, R + n, 0.0f);
+        }
+        else for (int i = 0; i < n; ++i)
         {
             float oscLeft = 0.0f, oscRight = 0.0f;
             for (int u = 0; u < numCopies; ++u)

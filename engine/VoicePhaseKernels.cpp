@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 namespace velmora::voicekernels
 {
@@ -61,6 +63,14 @@ namespace
         const D4 near = select ((dropped > half - zone) & (dropped < half + zone), D4 {} + 1.0, D4 {});
         nearMidpoint = __builtin_convertvector (near, F4);
         return __builtin_convertvector (exact, F4);
+    }
+
+    /** Whether any of eight flags (1.0 or 0.0) is set: their bits read as four words. */
+    inline bool anyFlag (const float* flags) noexcept
+    {
+        std::uint64_t words[4];
+        std::memcpy (words, flags, sizeof (words));
+        return ((words[0] | words[1]) | (words[2] | words[3])) != 0;
     }
 
     /** Stores the lanes of the copies that play; the others keep their phases for when the unison
@@ -153,8 +163,6 @@ namespace
 
         // Pass 2: cents and pitch steps.
         {
-            // Which groups of eight hold a value powf must round (a sum of their flags).
-            float nearGroups[OscillatorRun::capacity / 8];
             for (int e = 0; e < padded; e += 8)
             {
                 const F8 drift = load<F8> (w.drift + e);
@@ -171,8 +179,6 @@ namespace
                     // values are passed to powf below, so both give the same step to the last bit.
                     F4 nearLow, nearHigh;
                     power = join (powerOfTwo (lowHalf (x), nearLow), powerOfTwo (highHalf (x), nearHigh));
-                    const F4 nearSum = nearLow + nearHigh;
-                    nearGroups[e / 8] = (nearSum[0] + nearSum[1]) + (nearSum[2] + nearSum[3]);
                     store (w.nearMidpoint + e, join (nearLow, nearHigh));
                 }
                 else
@@ -188,7 +194,7 @@ namespace
 
             if constexpr (smallPitch)
                 for (int group = 0; group < padded / 8; ++group)
-                    if (nearGroups[group] != 0.0f)
+                    if (anyFlag (w.nearMidpoint + group * 8))
                         for (int e = group * 8; e < std::min (count, group * 8 + 8); ++e)
                             if (w.nearMidpoint[e] != 0.0f && w.waiting[e] == 0.0f)
                                 out.inc[e] = std::pow (2.0f, w.x[e]) * w.frequency[e] * twoPi / s.sampleRate;
