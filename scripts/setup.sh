@@ -13,7 +13,7 @@ BUILD_PKGS=(
 )
 HOST_PKGS=(
   xvfb xauth lilv-utils lv2-dev sordi ardour jalv jackd2 jack-capture python3-jack-client
-  python3-mido python3-numpy python3-soundfile
+  python3-mido python3-numpy python3-soundfile qemu-user
 )
 
 pkgs=("${BUILD_PKGS[@]}")
