@@ -476,11 +476,34 @@ void PadSynthVoice::filterTogether (PadSynthVoice* const* voices, int count, flo
         return;
     }
 
+    // Groups of up to eight voices, one after another: each output sample still gets the voices
+    // added in voice order.
+    for (int first = 0; first < count; first += 8)
+        filterGroup (voices + first, juce::jmin (8, count - first), left, right, numSamples);
+}
+
+void PadSynthVoice::filterGroup (PadSynthVoice* const* voices, int count, float* left, float* right, int numSamples) noexcept
+{
     // Each filter's state update is a chain of about 24 cycles per sample that nothing else in
-    // its voice can overlap; the voices' chains are independent, so stepping them side by side
-    // lets the processor run them at once. Every filter still sees its own operations in its own
-    // order, and each output sample gets the voices added in voice order, as one voice after
-    // another would.
+    // its voice can overlap. Here the voices are vector lanes (voicekernels::filterLanesRun):
+    // every lane takes exactly the operations of TptFilter::processSample, in its order, so each
+    // filter computes what it would alone, while eight voices' chains run as one.
+    using voicekernels::FilterLanes;
+    FilterLanes lanes;
+    for (int v = 0; v < count; ++v)
+    {
+        for (int f = 0; f < 4; ++f)
+        {
+            lanes.s1[f][v] = voices[v]->filters[(size_t) f].getS1();
+            lanes.s2[f][v] = voices[v]->filters[(size_t) f].getS2();
+        }
+        lanes.morph[v] = voices[v]->sourceMorph;
+        lanes.anyMorph = lanes.anyMorph || voices[v]->sourceMorph > 0.002f;
+    }
+
+    alignas (32) float inL[8][FilterLanes::lanes] {}, inR[8][FilterLanes::lanes] {};
+    alignas (32) float outL[8][FilterLanes::lanes], outR[8][FilterLanes::lanes];
+
     for (int i = 0; i < numSamples; i += 8)
     {
         const int m = juce::jmin (8, numSamples - i);
@@ -488,35 +511,41 @@ void PadSynthVoice::filterTogether (PadSynthVoice* const* voices, int count, flo
         {
             auto& voice = *voices[v];
             voice.updateFilters (voice.sourceEnv[(size_t) i / 8], voice.sourceMorph, voice.sourceFrequency[(size_t) i / 8]);
+            for (int f = 0; f < 4; ++f)
+            {
+                const auto& filter = voice.filters[(size_t) f];
+                lanes.g[f][v] = filter.getG();
+                lanes.h[f][v] = filter.getH();
+                lanes.r2[f][v] = filter.getR2();
+            }
+            for (int j = 0; j < m; ++j)
+            {
+                inL[j][v] = voice.sourceL[(size_t) (i + j)];
+                inR[j][v] = voice.sourceR[(size_t) (i + j)];
+            }
         }
 
-        for (int j = i; j < i + m; ++j)
+        voicekernels::filterLanesRun (lanes, inL, inR, m, outL, outR);
+
+        for (int j = 0; j < m; ++j)
         {
-            float sumL = left != nullptr ? left[j] : 0.0f;
-            float sumR = right != nullptr ? right[j] : 0.0f;
+            float sumL = left != nullptr ? left[i + j] : 0.0f;
+            float sumR = right != nullptr ? right[i + j] : 0.0f;
             for (int v = 0; v < count; ++v)
             {
-                auto& voice = *voices[v];
-                const float yL = voice.sourceL[(size_t) j], yR = voice.sourceR[(size_t) j];
-                float oL = voice.filters[filterL].processSample (yL);
-                float oR = voice.filters[filterR].processSample (yR);
-                const float morph = voice.sourceMorph;
-                if (morph > 0.002f)
-                {
-                    const float bandL = voice.filters[morphFilterL].processSample (yL);
-                    const float bandR = voice.filters[morphFilterR].processSample (yR);
-                    oL = oL + morph * (0.72f * oL + 1.08f * bandL - oL);
-                    oR = oR + morph * (0.72f * oR + 1.08f * bandR - oR);
-                }
-                sumL += oL;
-                sumR += oR;
+                sumL += outL[j][v];
+                sumR += outR[j][v];
             }
             if (left != nullptr)
-                left[j] = sumL;
+                left[i + j] = sumL;
             if (right != nullptr)
-                right[j] = sumR;
+                right[i + j] = sumR;
         }
     }
+
+    for (int v = 0; v < count; ++v)
+        for (int f = 0; f < 4; ++f)
+            voices[v]->filters[(size_t) f].setState (lanes.s1[f][v], lanes.s2[f][v]);
 }
 
 } // namespace velmora

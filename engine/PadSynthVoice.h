@@ -120,6 +120,7 @@ protected:
     std::vector<float> sourceL, sourceR, sourceEnv, sourceFrequency;
     float sourceMorph = 0.0f;
     void filterSource (float* left, float* right, int numSamples) noexcept;
+    static void filterGroup (PadSynthVoice* const* voices, int count, float* left, float* right, int numSamples) noexcept;
     void sizeSources (int capacity);
 
     // The filter update's key factor, kept while frequency and key tracking stay the same.

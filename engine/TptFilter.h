@@ -47,6 +47,15 @@ public:
         return type == Type::bandpass ? yBP : yLP;
     }
 
+    /** The raw coefficients and state, for code that steps several filters side by side with the
+        same operations as processSample. */
+    float getG() const noexcept   { return g; }
+    float getH() const noexcept   { return h; }
+    float getR2() const noexcept  { return R2; }
+    float getS1() const noexcept  { return s1; }
+    float getS2() const noexcept  { return s2; }
+    void setState (float newS1, float newS2) noexcept  { s1 = newS1; s2 = newS2; }
+
     float getCutoff() const noexcept    { return cutoff; }
     float getResonance() const noexcept { return resonance; }
 

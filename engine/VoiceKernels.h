@@ -78,6 +78,23 @@ void advancePartials (float (*phases)[partialLanes], float (*wobbles)[partialLan
 void sumPartials (float (*phases)[partialLanes], const float* fm, int fmStride, int numSamples, const float* gains,
                   float* sums) noexcept;
 
+/** Up to eight voices' filters side by side, one voice per lane: the four filters (low-pass
+    left and right, then the band-pass morph pair) with their states, which each step updates with
+    exactly the operations of TptFilter::processSample. */
+struct FilterLanes
+{
+    static constexpr int lanes = 8;
+    alignas (32) float s1[4][lanes] {}, s2[4][lanes] {};
+    alignas (32) float g[4][lanes] {}, h[4][lanes] {}, r2[4][lanes] {};   // this stretch's coefficients
+    alignas (32) float morph[lanes] {};
+    bool anyMorph = false;   // some lane's morph above 0.002: only those lanes run the morph pair
+};
+
+/** Filters numSamples (at most 8) samples of every lane: in[sample][lane] in, out[sample][lane]
+    out (the low-pass output, blended with the band-pass one where the lane's morph is on). */
+void filterLanesRun (FilterLanes&, const float (*inL)[FilterLanes::lanes], const float (*inR)[FilterLanes::lanes],
+                     int numSamples, float (*outL)[FilterLanes::lanes], float (*outR)[FilterLanes::lanes]) noexcept;
+
 /** The voice's drive: tanh((x + grain + air) · amp · drive · character drive) for both sides. */
 struct DriveSettings
 {

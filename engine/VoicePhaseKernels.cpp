@@ -267,6 +267,64 @@ namespace
     }
 
     HALCYRA_DISPATCHED
+    void filtersDispatched (FilterLanes& f, const float (*inL)[FilterLanes::lanes], const float (*inR)[FilterLanes::lanes],
+                            int numSamples, float (*outL)[FilterLanes::lanes], float (*outR)[FilterLanes::lanes]) noexcept
+    {
+        F8 s1[4], s2[4], g[4], h[4], r2[4];
+        for (int k = 0; k < 4; ++k)
+        {
+            s1[k] = load<F8> (f.s1[k]);
+            s2[k] = load<F8> (f.s2[k]);
+            g[k] = load<F8> (f.g[k]);
+            h[k] = load<F8> (f.h[k]);
+            r2[k] = load<F8> (f.r2[k]);
+        }
+        const F8 morph = load<F8> (f.morph);
+        const auto morphOn = morph > 0.002f;
+
+        // TptFilter::processSample, lane by lane.
+        auto step = [&] (int k, F8 x, bool bandpass)
+        {
+            const F8 yHP = h[k] * (x - s1[k] * (g[k] + r2[k]) - s2[k]);
+            const F8 yBP = yHP * g[k] + s1[k];
+            s1[k] = yHP * g[k] + yBP;
+            const F8 yLP = yBP * g[k] + s2[k];
+            s2[k] = yBP * g[k] + yLP;
+            return bandpass ? yBP : yLP;
+        };
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            const F8 xL = load<F8> (inL[i]), xR = load<F8> (inR[i]);
+            F8 oL = step (0, xL, false);
+            F8 oR = step (1, xR, false);
+
+            if (f.anyMorph)
+            {
+                // Lanes whose morph is off neither run the band-pass pair nor change it.
+                const F8 keep1L = s1[2], keep2L = s2[2], keep1R = s1[3], keep2R = s2[3];
+                const F8 bL = step (2, xL, true);
+                const F8 bR = step (3, xR, true);
+                s1[2] = select (morphOn, s1[2], keep1L);
+                s2[2] = select (morphOn, s2[2], keep2L);
+                s1[3] = select (morphOn, s1[3], keep1R);
+                s2[3] = select (morphOn, s2[3], keep2R);
+                oL = select (morphOn, oL + morph * (0.72f * oL + 1.08f * bL - oL), oL);
+                oR = select (morphOn, oR + morph * (0.72f * oR + 1.08f * bR - oR), oR);
+            }
+
+            store (outL[i], oL);
+            store (outR[i], oR);
+        }
+
+        for (int k = 0; k < 4; ++k)
+        {
+            store (f.s1[k], s1[k]);
+            store (f.s2[k], s2[k]);
+        }
+    }
+
+    HALCYRA_DISPATCHED
     void powersDispatched (const float* x, float* out, int count) noexcept
     {
         int e = 0;
@@ -408,6 +466,12 @@ void runOscillators (const OscillatorSettings& s, CopyPhases ph, const float* fr
 void powersOfTwo (const float* x, float* out, int count) noexcept
 {
     powersDispatched (x, out, count);
+}
+
+void filterLanesRun (FilterLanes& f, const float (*inL)[FilterLanes::lanes], const float (*inR)[FilterLanes::lanes],
+                     int numSamples, float (*outL)[FilterLanes::lanes], float (*outR)[FilterLanes::lanes]) noexcept
+{
+    filtersDispatched (f, inL, inR, numSamples, outL, outR);
 }
 
 void advancePartials (float (*phases)[partialLanes], float (*wobbles)[partialLanes], int numCopies,
