@@ -38,7 +38,16 @@ render() {   # name plugin [index=value ...]
   ardour7-lua "$HOST/create.lua" "$WORK/$name" "$name" "$plugin" "$@" > "$WORK/$name.create.log" 2>&1 || true
   grep -q "^instrument:" "$WORK/$name.create.log" || { echo "could not load $plugin"; cat "$WORK/$name.create.log"; exit 1; }
   "$PY" "$HOST/ardour_add_midi_region.py" "$WORK/$name" "$name" Synth "$WORK/piece.mid" 2 >/dev/null
-  ardour7-lua "$HOST/render.lua" "$WORK/$name" "$name" "$WORK/out" "$name" 2>/dev/null | grep -E "^(export|dsp-stats)" | tee "$WORK/$name.stats"
+  # Ardour's headless session tool now and then aborts on exit before printing: try again.
+  for attempt in 1 2 3; do
+    if ardour7-lua "$HOST/render.lua" "$WORK/$name" "$name" "$WORK/out" "$name" 2>/dev/null > "$WORK/$name.out" \
+       && grep -q "^dsp-stats" "$WORK/$name.out"; then
+      grep -E "^(export|dsp-stats)" "$WORK/$name.out" | tee "$WORK/$name.stats"
+      return 0
+    fi
+    echo "(Ardour stopped early rendering $name; attempt $attempt of 3)"
+  done
+  echo "could not render $name"; exit 1
 }
 
 # The start-up sound with its arpeggiator (39) and mirror (46) switched off, so that both
