@@ -21,20 +21,16 @@ namespace
 {
     using F4  = float __attribute__ ((vector_size (16)));
     using F8  = float __attribute__ ((vector_size (32)));
-    using F16 = float __attribute__ ((vector_size (64)));
 
     using I4  = int __attribute__ ((vector_size (16)));
     using I8  = int __attribute__ ((vector_size (32)));
-    using I16 = int __attribute__ ((vector_size (64)));
     using D4  = double __attribute__ ((vector_size (32)));
     using D8  = double __attribute__ ((vector_size (64)));
-    using D16 = double __attribute__ ((vector_size (128)));
 
     /** The integer and double vectors with as many lanes as a float vector. */
     template <typename V> struct LanesOf;
     template <> struct LanesOf<F4>  { using Int = I4;  using Double = D4; };
     template <> struct LanesOf<F8>  { using Int = I8;  using Double = D8; };
-    template <> struct LanesOf<F16> { using Int = I16; using Double = D16; };
 
     template <typename V> constexpr int laneCount = (int) (sizeof (V) / sizeof (float));
 
@@ -62,8 +58,9 @@ namespace
     }
 
     /** a where the mask is set, else b (masks are the all-ones / zero lanes of comparisons).
-        Written with bit operations: GCC turns a vector ?: wider than the machine's registers
-        (eight lanes on SSE) into one scalar branch per lane, while these split cleanly. */
+        Bit operations rather than a vector ?:, which GCC turns into a branch per lane where the
+        vector is wider than the registers (eight lanes on SSE); on AVX2 and AVX-512 these still
+        become one blend. */
     template <typename V, typename M> HALCYRA_LANES_INLINE V select (M mask, V a, V b) noexcept
     {
         static_assert (sizeof (M) == sizeof (V));
