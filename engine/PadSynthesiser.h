@@ -38,13 +38,15 @@ protected:
                 sounding[(size_t) count++] = pad;
         }
 
+        if (count == 0)
+            return;
+
         for (int v = 0; v < count; ++v)
             sounding[(size_t) v]->renderSource (numSamples);
 
         float* left = buffer.getNumChannels() > 0 ? buffer.getWritePointer (0, startSample) : nullptr;
         float* right = buffer.getNumChannels() > 1 ? buffer.getWritePointer (1, startSample) : nullptr;
-        if (count > 0)
-            PadSynthVoice::filterTogether (sounding.data(), count, left, right, numSamples);
+        PadSynthVoice::filterTogether (sounding.data(), count, left, right, numSamples);
 
         for (int v = 0; v < count; ++v)
             sounding[(size_t) v]->finishBlock();
