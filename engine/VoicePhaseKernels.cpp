@@ -51,17 +51,18 @@ namespace
 
     /** 2^x rounded to float, and 1 where the exact value lies too near a rounding midpoint to be
         sure powf rounds it the same way. Rounding a double to float drops its 29 lowest mantissa
-        bits; the midpoint is where they read 2^28, and "near" is within 1/100 of a float step. */
+        bits; the midpoint is where they read 2^28, and "near" is within 2^22 of it (1/128 of a
+        float step): shifted by 2^22 below the midpoint, those are the values below 2^23. */
     HALCYRA_LANES_INLINE F4 powerOfTwo (F4 x, F4& nearMidpoint) noexcept
     {
         using L4 = long long __attribute__ ((vector_size (32)));
         const D4 exact = exp2Small (x);
         L4 bits;
         __builtin_memcpy (&bits, &exact, sizeof (bits));
-        const L4 dropped = bits & 0x1fffffff;
-        constexpr long long half = 1LL << 28, zone = (1LL << 29) / 100;
-        const D4 near = select ((dropped > half - zone) & (dropped < half + zone), D4 {} + 1.0, D4 {});
-        nearMidpoint = __builtin_convertvector (near, F4);
+        constexpr long long half = 1LL << 28, zone = 1LL << 22;
+        const L4 near = (((bits & 0x1fffffff) - (half - zone)) & ~(2 * zone - 1)) == 0;
+        const D4 flags = select (near, D4 {} + 1.0, D4 {});
+        nearMidpoint = __builtin_convertvector (flags, F4);
         return __builtin_convertvector (exact, F4);
     }
 
