@@ -5,9 +5,9 @@
 // per-sample work, with the unison copies or the partials side by side in vector lanes.
 //
 // Two files implement them, split by how they may round:
-// - VoicePhaseKernels.cpp: pitch and every phase that accumulates over a note. These repeat the
-//   plain formulas' float operations in the same order (no fused multiply-adds), or the phases
-//   would drift apart from them over a long note.
+// - VoicePhaseKernels.cpp: pitch, every phase that accumulates over a note, and the filters.
+//   These repeat the plain formulas' float operations in the same order (no fused multiply-adds),
+//   or the phases would drift apart from them over a long note.
 // - VoiceWaveKernels.cpp: the partial sines, their sums and the drive. Nothing there feeds back,
 //   so fused multiply-adds and polynomial approximations only move the result by about 1e-7.
 
@@ -17,7 +17,6 @@ namespace velmora::voicekernels
 constexpr int runLength = 64;     // samples per run
 constexpr int copyLanes = 8;      // unison copies side by side (five at most are used)
 constexpr int partialLanes = 16;  // twelve partials padded to whole vector registers
-constexpr int maxCopies = 5;
 
 /** Per-call oscillator values, the same for every copy, and the per-copy constants. */
 struct OscillatorSettings

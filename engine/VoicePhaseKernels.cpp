@@ -1,6 +1,6 @@
-// Pitch and every phase that accumulates over a note, in the plain formulas' float operations and
-// order. This file is compiled without fused multiply-adds (see CMakeLists.txt): a phase that
-// rounded differently even once in a while would wander off over a long note.
+// Pitch, every phase that accumulates over a note, and the filters, in the plain formulas' float
+// operations and order. This file is compiled without fused multiply-adds (see CMakeLists.txt): a
+// phase that rounded differently even once in a while would wander off over a long note.
 
 #include "VoiceKernels.h"
 #include "Dispatch.h"
@@ -98,7 +98,7 @@ namespace
     };
 
     /** The oscillators over a run in four passes: the drift phases (serial, copies as lanes), the
-        pitch steps (independent per sample, sixteen values at a time), the oscillator phases
+        pitch steps (independent per sample, eight values at a time), the oscillator phases
         (serial) and the shapes (independent again). Splitting the serial chains from the long
         independent arithmetic lets the processor overlap samples instead of waiting on each one.
         Values are packed with a stride of the copy count, so the independent passes compute no
