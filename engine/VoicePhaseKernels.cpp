@@ -201,7 +201,12 @@ namespace
                                 out.inc[e] = std::pow (2.0f, w.x[e]) * w.frequency[e] * twoPi / s.sampleRate;
         }
 
+        const bool needFm = s.fmIndex != 0.0f, needA = s.aLevel != 0.0f, needB = s.bLevel != 0.0f;
+        const bool needSub = s.subLevel != 0.0f, needFat = s.fatLevel != 0.0f;
+        const bool anyShape = needFm || needA || needB || needSub || needFat;
+
         // Pass 3: the oscillator phases. A step of 0 (waiting) leaves every phase where it was.
+        // With every layer silent and no FM they still advance, but nothing reads them per sample.
         {
             V A = load<V> (ph.a), B = load<V> (ph.b), F = load<V> (ph.fm), S = load<V> (ph.sub);
             const V zero {};
@@ -215,6 +220,8 @@ namespace
                 B = wrapUp (B + inc, s.wrapsA);
                 F = wrapUp (F + s.fmRatio * inc, s.wrapsFm);
                 S = wrapUp (S + inc / s.subDivisor, s.wrapsA);
+                if (! anyShape)
+                    continue;
                 store (w.a + i * stride, A);
                 store (w.b + i * stride, B);
                 store (w.fm + i * stride, F);
@@ -230,9 +237,14 @@ namespace
         }
 
         // Pass 4: the shapes.
+        if (! anyShape)
         {
-            const bool needFm = s.fmIndex != 0.0f, needA = s.aLevel != 0.0f, needB = s.bLevel != 0.0f;
-            const bool needSub = s.subLevel != 0.0f, needFat = s.fatLevel != 0.0f;
+            std::fill (out.fm, out.fm + padded, 0.0f);
+            std::fill (out.oscL, out.oscL + padded, 0.0f);
+            std::fill (out.oscR, out.oscR + padded, 0.0f);
+        }
+        else
+        {
             const F8 zero {}, one = splat<F8> (1.0f), minusOne = splat<F8> (-1.0f);
 
             for (int e = 0; e < padded; e += 8)
